@@ -1,0 +1,32 @@
+# Shared helpers of the set-up scripts. Sourced, not run.
+
+ZELVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the build, the program and the tests need.
+ZELVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git
+  libgtest-dev libgmock-dev qt6-base-dev qt6-tools-dev libgl-dev)
+ZELVANE_TEST_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio
+  xorriso genisoimage p7zip-full libarchive-tools xvfb xauth)
+
+# Installs every named package that is not installed yet (apt-get update once).
+zelvane_install_missing() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds one build tree: zelvane_build DIR [cmake options...]
+zelvane_build() {
+  local dir=$1; shift
+  cmake -S "$ZELVANE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" --parallel "$(nproc)"
+}
