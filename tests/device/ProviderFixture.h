@@ -51,6 +51,7 @@ struct ScriptedOutcome {
     std::array<uint8_t, ZV_SENSE_AREA> sense{};
     bool neverComplete = false;          // answer "pending" and never signal
     int completeAfterMs = -1;            // answer "pending", complete on a thread
+    int signalOnlyAfterMs = -1;          // answer "pending", only signal on a thread
 };
 
 inline std::array<uint8_t, ZV_SENSE_AREA> FixedSense(uint8_t key, uint8_t asc, uint8_t ascq,
@@ -148,6 +149,16 @@ protected:
             std::memcpy(srb->sense, outcome.sense.data(), outcome.sense.size());
             srb->status = outcome.status;
         };
+        if (outcome.signalOnlyAfterMs >= 0) {
+            // A provider that is late: once the wait has expired it must not
+            // touch the block, but its completion signal may still come.
+            ZvCompletion *completion = srb->completion;
+            workers_.emplace_back([completion, delay = outcome.signalOnlyAfterMs] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+                completion->signal(completion);
+            });
+            return srb->status = ZV_SS_PENDING;
+        }
         if (outcome.completeAfterMs >= 0) {
             srb->status = ZV_SS_PENDING;
             ZvCompletion *completion = srb->completion;

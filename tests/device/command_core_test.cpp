@@ -172,16 +172,11 @@ TEST_F(ProviderTest, ARequestThatNeverCompletesTimesOut)
                                                               std::chrono::milliseconds(10000),
                                                               std::chrono::milliseconds(10000),
                                                               std::chrono::milliseconds(120000)}));
-    // A provider that finishes after the wait still completes: the engine
-    // neither waits for it nor minds its late signal.
+    // A provider that signals after the wait has expired signals an object
+    // that is still alive.
     next = ScriptedOutcome{};
-    next.completeAfterMs = 100;
-    ZvSrbExec late{};
-    late.flags = ZV_SRB_EVENT_NOTIFY;
-    late.cdb_length = 10;
-    late.cdb[0] = 0x28;
-    device->Execute(late, 1000);
-    EXPECT_EQ(late.status, ZV_SS_ERR);
+    next.signalOnlyAfterMs = 100;
+    EXPECT_EQ(Send(*device, 0x28).ha_status, ZV_HASTAT_TIMEOUT);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 

@@ -2,6 +2,7 @@
 #include "ProviderFixture.h"
 
 #include "sxConst/EngineTexts.h"
+#include "sxSPTI/SptiState.h"
 
 using namespace zelvane;
 
@@ -88,4 +89,44 @@ TEST(TransportWithoutProvider, NoLibraryAndNoDriveMeansNoTransport)
                  aspi::IsBuiltinActive());
     std::filesystem::remove_all(root);
     aspi::Unload();
+}
+
+TEST_F(ProviderTest, PreferredBuiltinProviderWithADriveLoadsNoLibrary)
+{
+    aspi::Unload();
+    // The table a scan leaves for one drive on Linux host 9.
+    spti::Release();
+    spti::SptiState &state = spti::State();
+    spti::DriveSlot &slot = state.table[4];
+    slot.present = true;
+    slot.linuxAddress = spti::LinuxScsiAddress{9, 0, 0, 0};
+    slot.path = "/nonexistent/sr4";
+    const InquiryBytes inquiry = MakeInquiry(5, "QEMU", "QEMU DVD-ROM", "2.5+");
+    std::copy(inquiry.begin(), inquiry.end(), slot.inquiry.begin());
+    state.adapterCount = spti::AssignCompactAddresses(state.table);
+    state.scanned = true;
+
+    const int libraryCalls = control_->supportInfoCalls;
+    TSCSIDevice device;
+    EXPECT_TRUE(device.InitializeTransport(true, SCRIPTED_PROVIDER_PATH));
+    EXPECT_TRUE(aspi::IsBuiltinActive());
+    EXPECT_EQ(aspi::ProviderName(), "SXASPI32");
+    EXPECT_EQ(control_->supportInfoCalls, libraryCalls);
+    EXPECT_EQ(device.DriveList(),
+              std::vector<std::string>{"0:0:0,/nonexistent/sr4 QEMU    QEMU DVD-ROM    2.5+"});
+    device.SelectDevice(device.DriveList()[0]);
+    EXPECT_TRUE(device.HasSelection());
+    EXPECT_EQ(device.DriveLetter(), "/nonexistent/sr4");
+
+    // Without the preference the library wins; with it again the table is
+    // still there.
+    EXPECT_TRUE(aspi::Initialize(false, SCRIPTED_PROVIDER_PATH));
+    EXPECT_EQ(aspi::ProviderName(), "WNASPI32.DLL");
+    EXPECT_TRUE(aspi::Initialize(true, std::string()));
+    EXPECT_TRUE(aspi::IsBuiltinActive());
+
+    // Re-initialisation releases the table and scans again (here: nothing).
+    aspi::Reinitialize();
+    EXPECT_FALSE(aspi::IsBuiltinActive());
+    EXPECT_EQ(spti::AdapterCount(), 0);
 }
