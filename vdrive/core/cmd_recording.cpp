@@ -42,7 +42,7 @@ void closeTrackSession(CommandContext &ctx)
         return;
     }
     const bool plusR = disc.kind == MediaKind::DvdPlusR;
-    const bool simulated = testWrite(state) && !plusR;
+    const bool simulated = simulating(state);
     switch (function) {
     case 1:
         if (!simulated)
