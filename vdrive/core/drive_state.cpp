@@ -76,6 +76,16 @@ uint16_t DriveState::maximumReadSpeed() const
     return disc.present() && disc.cd() ? kCdMaxReadSpeed : kDvdMaxReadSpeed;
 }
 
+uint16_t DriveState::currentReadSpeed() const
+{
+    const uint16_t maximum = maximumReadSpeed();
+    if (requestedReadSpeed == 0 || requestedReadSpeed >= maximum)
+        return maximum;
+    // No slower than single speed of the family.
+    const uint16_t single = disc.present() && disc.cd() ? 176 : 1385;
+    return static_cast<uint16_t>(std::max<uint32_t>(requestedReadSpeed, single));
+}
+
 void DriveState::insert(Disc newDisc, int64_t now)
 {
     const MediaKind kind = newDisc.kind;
