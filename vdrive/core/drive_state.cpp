@@ -1,6 +1,7 @@
 #include "core/drive_state.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -185,7 +186,8 @@ DriveState DriveState::parse(const std::string &text)
         } else if (key == "write_params") {
             std::string digits;
             in >> digits;
-            ok = digits.size() == 2 * kWriteParametersLength;
+            ok = digits.size() == 2 * kWriteParametersLength &&
+                 std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); });
             for (size_t i = 0; ok && i < kWriteParametersLength; ++i)
                 state.writeParameters[i] = static_cast<uint8_t>(std::stoul(digits.substr(2 * i, 2), nullptr, 16));
         } else if (key == "operation") {
