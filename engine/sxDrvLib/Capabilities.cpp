@@ -1,5 +1,4 @@
-// Drive capabilities and speeds from page 2Ah and GET CONFIGURATION, and the
-// drive quirks chosen by its identification.
+// Drive capabilities and speeds from page 2Ah and GET CONFIGURATION.
 #include "sxDrvLib/ScsiDevice.h"
 
 #include "sxDrvLib/ModePage.h"
@@ -22,14 +21,17 @@ bool TSCSIDevice::UpdateCapabilities()
     mmc_.capabilities = 0;
     mmc_.maxWriteSpeed = 0;
     mmc_.maxReadSpeed = 0;
+    mmc_.driveReportsUnderrun = false;
 
     std::array<uint8_t, kDefaultPageLength> defaults{};
     if (ModeSense(kCapabilitiesPage, true, defaults)) {
         MoveModePageToStart(defaults, kCapabilitiesPage);
         mmc_.capabilities = CapabilitiesFromPage(defaults);
         std::array<uint8_t, kUnderrunPageLength> underrun{};
-        if ((ModeSense(kUnderrunPage, false, underrun) && FindModePage(underrun, kUnderrunPage)) ||
-            mmc_.quirks.forceUnderrunProtection)
+        if (ModeSense(kUnderrunPage, false, underrun) && FindModePage(underrun, kUnderrunPage))
+            mmc_.capabilities |= kUnderrunProtection;
+        mmc_.driveReportsUnderrun = (mmc_.capabilities & kUnderrunProtection) != 0;
+        if (mmc_.quirks.forceUnderrunProtection)
             mmc_.capabilities |= kUnderrunProtection;
         const SpeedFigures figures = SpeedFiguresFromPage(defaults);
         const bool writesDvdRam = (mmc_.capabilities & kWritesDvdRam) != 0;
@@ -59,11 +61,6 @@ bool TSCSIDevice::UpdateCapabilities()
     return true;
 }
 
-void TSCSIDevice::RefreshCapabilities()
-{
-    UpdateCapabilities();
-}
-
 uint16_t TSCSIDevice::MaximumWriteSpeed()
 {
     return UpdateCapabilities() ? SpeedFiguresFromPage(mmc_.capabilitiesPage).maxWriteSpeed : 0;
@@ -77,15 +74,6 @@ uint16_t TSCSIDevice::MaximumReadSpeed()
 uint16_t TSCSIDevice::CurrentWriteSpeed()
 {
     return UpdateCapabilities() ? SpeedFiguresFromPage(mmc_.capabilitiesPage).currentWriteSpeed : 0;
-}
-
-void TSCSIDevice::SetDriveQuirks(const std::string &)
-{
-    // The table needs the vendor and the untrimmed product as well, so it
-    // reads the whole identification.
-    mmc_.quirks = QuirksFromInquiry(InquiryData());
-    if (mmc_.quirks.forceUnderrunProtection)
-        mmc_.capabilities |= kUnderrunProtection;
 }
 
 } // namespace zelvane

@@ -19,6 +19,7 @@ constexpr uint32_t kConfigurationLength = 114;
 constexpr uint32_t kCapacityLength = 8;
 constexpr uint32_t kBufferCapacityLength = 32;
 constexpr uint32_t kCurrentCapabilitiesLength = 128;
+constexpr size_t kWritePageSenseLength = 512;
 
 struct MmcState {
     // Answers of the last commands of their kind.
@@ -35,6 +36,7 @@ struct MmcState {
     std::array<uint8_t, kWritePageKept> writePage{};
 
     CapabilitySet capabilities = 0;
+    bool driveReportsUnderrun = false; // from page 2Ah or page 30h, before quirks
     uint16_t maxWriteSpeed = 0;
     uint16_t maxReadSpeed = 0;
     DriveQuirks quirks;
