@@ -63,8 +63,12 @@ uint32_t TSCSIDevice::UsedBlocks()
     if (track.trackSize == kUnknownBlocks)
         return 0;
     switch (code) {
-    case kMediaDvdRwRestricted:
     case kMediaDvdRwSequential:
+        // An appendable disc: its open track starts where the data ends.
+        if (track.nextWritableValid && track.nextWritable != 0)
+            return track.nextWritable;
+        [[fallthrough]];
+    case kMediaDvdRwRestricted:
         if (ReadFormatCapacities())
             return track.trackSize == track.freeBlocks ? 0 : track.trackSize;
         return track.nextWritable;
