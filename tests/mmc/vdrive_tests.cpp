@@ -268,3 +268,64 @@ TEST_F(VirtualDriveTest, NoDiscAndOpenTray)
     EXPECT_TRUE(device->Eject(false));
     EXPECT_EQ(device->GetMediaCode(), kMediaCdR);
 }
+
+namespace {
+
+std::string CliInfo(const std::string &arguments)
+{
+    std::string output;
+    FILE *pipe = ::popen((std::string(ZELVANE_CLI) + " info " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return output;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
+        output.append(chunk, n);
+    ::pclose(pipe);
+    return output;
+}
+
+bool Has(const std::string &text, const std::string &line)
+{
+    return text.find(line + "\n") != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(VirtualDriveTest, CliInfoShowsTheInformationPage)
+{
+    std::string out = CliInfo("");
+    if (out.find("Название устройства: vdrive") == std::string::npos)
+        GTEST_SKIP() << "a real drive is the default drive here:\n" << out;
+    // No disc: the grid is filled, the disc values are unknown.
+    EXPECT_TRUE(Has(out, "Запись DVD-RAM: yes")) << out;
+    EXPECT_TRUE(Has(out, "Защита от пустого буфера: yes")) << out;
+    EXPECT_TRUE(Has(out, "Носитель: ???")) << out;
+    EXPECT_TRUE(Has(out, "Статус: ???")) << out;
+
+    Tool("insert cd-r");
+    WriteSession(1000, Closing::Session, 1000);
+    out = CliInfo("--drive 0");
+    EXPECT_TRUE(Has(out, "Носитель: CD-R")) << out;
+    EXPECT_TRUE(Has(out, "Скорость: 48X")) << out; // 8467 KB/s
+    EXPECT_TRUE(Has(out, "Статус: Открыт")) << out;
+    EXPECT_TRUE(Has(out, "Размер: 703 Мб")) << out; // 359847 blocks
+    EXPECT_TRUE(Has(out, "Сессий: 1")) << out;
+    EXPECT_TRUE(Has(out, "Метка диска: VDRIVE_TEST")) << out;
+
+    // A closed disc has no free space.
+    WriteSession(100, Closing::Disc);
+    out = CliInfo("");
+    EXPECT_TRUE(Has(out, "Статус: Закрыт")) << out;
+    EXPECT_TRUE(Has(out, "Свободно: 0 Мб")) << out;
+    EXPECT_TRUE(Has(out, "Сессий: 2")) << out;
+
+    // Rewritable DVDs always read as open.
+    Tool("insert dvd-rw --capacity 100000");
+    WriteSession(100, Closing::Disc);
+    out = CliInfo("");
+    EXPECT_TRUE(Has(out, "Носитель: DVD-RW")) << out;
+    EXPECT_TRUE(Has(out, "Статус: Открыт")) << out;
+
+    EXPECT_NE(CliInfo("--drive 5").find("there is no drive 5"), std::string::npos);
+}
