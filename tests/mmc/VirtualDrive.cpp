@@ -13,8 +13,6 @@
 
 using namespace zelvane;
 
-namespace {
-
 std::string RunShell(const std::string &command, int &status)
 {
     std::string output;
@@ -30,6 +28,8 @@ std::string RunShell(const std::string &command, int &status)
     status = ::pclose(pipe);
     return output;
 }
+
+namespace {
 
 std::vector<uint8_t> DataBlocks(uint32_t first, uint32_t blocks, uint32_t volumeBlocks)
 {

@@ -34,6 +34,9 @@ struct DiscLayout {
     std::vector<TrackLayout> tracks;
 };
 
+// Runs a shell command and answers its output and exit status.
+std::string RunShell(const std::string &command, int &status);
+
 enum class Closing { None, Session, Disc };
 
 class VirtualDriveTest : public ::testing::Test {

@@ -273,16 +273,8 @@ namespace {
 
 std::string CliInfo(const std::string &arguments)
 {
-    std::string output;
-    FILE *pipe = ::popen((std::string(ZELVANE_CLI) + " info " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return output;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        output.append(chunk, n);
-    ::pclose(pipe);
-    return output;
+    int status = 0;
+    return RunShell(std::string(ZELVANE_CLI) + " info " + arguments + " 2>&1", status);
 }
 
 bool Has(const std::string &text, const std::string &line)
