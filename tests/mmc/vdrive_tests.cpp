@@ -170,6 +170,7 @@ TEST_F(VirtualDriveTest, DvdPlusRwWithAndWithoutIsoVolume)
     EXPECT_TRUE(device->IsErasable());
 
     FormatDvdPlusRw();
+    EXPECT_TRUE(device->SetWriteParameters(false, true, kMediaDvdPlusRw)) << device->LastErrorText();
     WriteAt(0, 64); // data, but no ISO volume
     seen = Look(*device);
     EXPECT_EQ(seen.used, 0u);
@@ -198,6 +199,7 @@ TEST_F(VirtualDriveTest, DvdRamAndRestrictedOverwrite)
     seen = Look(*device);
     EXPECT_EQ(seen.code, kMediaDvdRwRestricted);
     EXPECT_EQ(seen.name, "DVD-RW");
+    EXPECT_TRUE(device->SetWriteParameters(false, true, kMediaDvdRwRestricted)) << device->LastErrorText();
     const auto layout = Layout();
     ASSERT_FALSE(layout.tracks.empty());
     const TrackLayout &track = layout.tracks.front();
