@@ -87,7 +87,7 @@ uint32_t TSCSIDevice::Capacity()
     if (IsCdMedia(code)) {
         const uint32_t n = std::min(RecordedSessionCount(disc), 255);
         uint32_t capacity = 0;
-        std::array<uint8_t, kAtipLength> atip{};
+        alignas(8) std::array<uint8_t, kAtipLength> atip{};
         uint32_t lastLba = 0;
         uint32_t blockLength = 0;
         if (ReadToc(kTocAtip, true, 0, atip)) {
