@@ -158,7 +158,7 @@ void FolderProject::arrangeChildren(Node &folder)
     folder.children = std::move(ordered);
 
     std::unordered_set<std::string> used;
-    std::unordered_set<std::string> shortNames;
+    ShortNameGenerator shortNames;
     for (auto &child : folder.children) {
         std::string name = child->record.Name;
         const std::string shown = child->sourcePath + (child->folder ? "/" : "");
@@ -191,11 +191,11 @@ void FolderProject::arrangeChildren(Node &folder)
     }
     // Renamed entries get an 8.3 name of their own, unique among the others.
     for (auto &child : folder.children)
-        shortNames.insert(child->record.AlternateName.empty() ? asciiUpper(child->record.Name)
+        shortNames.reserve(child->record.AlternateName.empty() ? asciiUpper(child->record.Name)
                                                               : child->record.AlternateName);
     for (auto &child : folder.children)
         if (child->record.Name != child->listedName && !fitsEightDotThree(child->record.Name))
-            child->record.AlternateName = generateShortName(child->record.Name, shortNames);
+            child->record.AlternateName = shortNames.generate(child->record.Name);
 }
 
 void FolderProject::handOver(const Node &node, const std::string &path)

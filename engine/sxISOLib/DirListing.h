@@ -38,10 +38,16 @@ std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folde
 // lists it once; its dates and sizes are refreshed from the file each time.
 class DirectoryLookup {
 public:
+    DirectoryLookup() = default;
+    ~DirectoryLookup();
+    DirectoryLookup(const DirectoryLookup &) = delete;
+    DirectoryLookup &operator=(const DirectoryLookup &) = delete;
+
     std::optional<TSearchRecord> find(const std::string &path);
     void clear();
 
 private:
+    int folderFd_ = -1;  // the folder listed last, kept open for the refreshes
     std::string folder_;
     std::unordered_map<std::string, std::string> alternateNames_;
 };
