@@ -105,11 +105,14 @@ void FolderProject::addPath(const std::string &localPath)
 
 void FolderProject::collectFolder(Node &folder, std::vector<std::pair<dev_t, ino_t>> &ancestors)
 {
-    const auto records = listDirectory(folder.sourcePath);
+    std::vector<std::string> leftOut;
+    const auto records = listDirectory(folder.sourcePath, &leftOut);
     if (!records) {
         note(folder.sourcePath + "/", "cannot read the folder", true);
         return;
     }
+    for (const auto &name : leftOut)
+        note(folder.sourcePath + "/" + name, "left out: not a regular file or folder (or a broken link)", false);
     for (const auto &record : *records) {
         const std::pair<dev_t, ino_t> id{record.Device, record.Inode};
         const std::string path = (folder.sourcePath == "/" ? std::string{} : folder.sourcePath) + "/" + record.Name;

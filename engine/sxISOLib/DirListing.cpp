@@ -67,7 +67,7 @@ std::pair<std::string, std::string> splitPath(const std::string &path)
 
 } // namespace
 
-std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder)
+std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder, std::vector<std::string> *leftOut)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -85,6 +85,8 @@ std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folde
         TSearchRecord record;
         if (describe(fd, name, record))
             records.push_back(std::move(record));
+        else if (leftOut)
+            leftOut->push_back(name);
     }
     std::sort(records.begin(), records.end(),
               [](const TSearchRecord &a, const TSearchRecord &b) { return a.Name < b.Name; });

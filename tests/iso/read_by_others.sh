@@ -34,6 +34,7 @@ randfile "$tree/日本語のフォルダ/ファイル名.bin" 2047
 randfile "$tree/日本語のフォルダ/émoji 😀 naïve café.txt" 5
 randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/a file; with semicolon.txt" 300
 randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/  leading spaces.dat" 1
+randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/what? star* colon: \"quoted\" <angle> |pipe|.txt" 2
 randfile "$tree/deep/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11/bottom.bin" 4096
 randfile "$tree/.hidden folder/.hidden file.cfg" 123
 randfile "$tree/.dotfile.rc" 7
