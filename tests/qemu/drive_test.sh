@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Host side of the drive test: makes an ISO image with a known volume id,
+# boots the guest with it in QEMU's ide-cd or scsi-cd drive, runs the drive
+# check program there and passes only when the guest reports that every
+# check passed.
+#
+#   drive_test.sh GUEST_PROGRAM ide|scsi WORK_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+program=$1 kind=$2 work=$3
+volume=ZELVANE_QEMU_CHECK
+
+rm -rf "$work"
+mkdir -p "$work/tree"
+echo "Zelvane drive test" > "$work/tree/readme.txt"
+if command -v genisoimage >/dev/null; then
+    genisoimage -quiet -V "$volume" -J -o "$work/disc.iso" "$work/tree"
+else
+    xorriso -as mkisofs -quiet -V "$volume" -J -o "$work/disc.iso" "$work/tree"
+fi
+
+status=0
+"$here/run_guest.sh" --work "$work" --program "$program" --image "$work/disc.iso" --drive "$kind" \
+    -- --kind "$kind" --volume "$volume" | tee "$work/guest.log" || status=$?
+
+if [ $status -ne 0 ]; then
+    echo "FAILED: the guest ended with status $status"
+    exit 1
+fi
+if grep -a -q '^ZV-CHECK FAIL' "$work/guest.log" || ! grep -a -q '^ZV-RESULT PASSED' "$work/guest.log"; then
+    echo "FAILED: the guest did not report that every check passed"
+    exit 1
+fi
+echo "PASSED: every check in the guest passed ($kind drive)"
