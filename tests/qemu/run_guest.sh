@@ -58,7 +58,7 @@ modules=(scsi_common scsi_mod libata ata_piix ata_generic cdrom sr_mod sg
 
 root=$work/root
 rm -rf "$root"
-mkdir -p "$root"/{bin,dev,proc,sys,mnt,lib/modules,guest}
+mkdir -p "$root"/{bin,dev,proc,sys,mnt,tmp,lib/modules,guest}
 busybox_bin=$(command -v busybox || echo /bin/busybox)
 cp "$busybox_bin" "$root/bin/busybox"
 cp "$here/guest_init.sh" "$root/init"
