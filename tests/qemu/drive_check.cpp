@@ -1,10 +1,13 @@
-// Runs inside the QEMU test guest: talks to QEMU's emulated CD/DVD drive with
-// raw SG_IO (a stand-in until the engine's device layer is in place).
+// Runs inside the QEMU test guest: finds QEMU's emulated CD/DVD drive through
+// the engine's pass-through provider, reads the disc through the command core
+// and makes the read-only drive refuse a WRITE (10). Prints one line per
+// check on the console and "ZV-RESULT PASSED" only when every check passed.
+//
 //   zelvane_qemu_drive_check --kind ide|scsi --volume VOLUME_ID
-#include <fcntl.h>
-#include <scsi/sg.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "sxASPI/Transport.h"
+#include "sxConst/EngineTexts.h"
+#include "sxDrvLib/DriveDisplayName.h"
+#include "sxDrvLib/ScsiDevice.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,74 +16,205 @@
 
 namespace {
 
-int failures = 0;
-int total = 0;
+constexpr uint32_t kSectorSize = 2048;
+constexpr uint32_t kCommandTimeoutMs = 30000;
 
-void expect(const char *name, bool ok)
-{
-    ++total;
-    failures += ok ? 0 : 1;
-    std::printf("ZV-CHECK %s %s\n", ok ? "PASS" : "FAIL", name);
-}
+class CheckLog {
+public:
+    void expect(const std::string &name, const std::string &expected, const std::string &actual)
+    {
+        if (expected == actual)
+            pass(name, "\"" + actual + "\"");
+        else
+            fail(name, "expected \"" + expected + "\", got \"" + actual + "\"");
+    }
+    void expect(const std::string &name, bool ok, const std::string &detail)
+    {
+        ok ? pass(name, detail) : fail(name, detail);
+    }
+    int finish() const
+    {
+        if (failed_ == 0)
+            std::printf("ZV-RESULT PASSED %d checks\n", total_);
+        else
+            std::printf("ZV-RESULT FAILED %d of %d checks\n", failed_, total_);
+        std::fflush(stdout);
+        return failed_ == 0 ? 0 : 1;
+    }
 
-struct Outcome {
-    bool ioctlOk;
-    uint8_t status;
-    uint8_t sense[32];
+private:
+    void pass(const std::string &name, const std::string &detail)
+    {
+        ++total_;
+        std::printf("ZV-CHECK PASS %s: %s\n", name.c_str(), detail.c_str());
+        std::fflush(stdout);
+    }
+    void fail(const std::string &name, const std::string &detail)
+    {
+        ++total_;
+        ++failed_;
+        std::printf("ZV-CHECK FAIL %s: %s\n", name.c_str(), detail.c_str());
+        std::fflush(stdout);
+    }
+    int total_ = 0;
+    int failed_ = 0;
 };
 
-Outcome command(int fd, const uint8_t *cdb, uint8_t cdbLength, std::vector<uint8_t> &data, int direction)
+std::string padded(std::string text, std::size_t width)
 {
-    Outcome outcome{};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.cmdp = const_cast<uint8_t *>(cdb);
-    io.cmd_len = cdbLength;
-    io.dxferp = data.data();
-    io.dxfer_len = static_cast<unsigned>(data.size());
-    io.dxfer_direction = direction;
-    io.sbp = outcome.sense;
-    io.mx_sb_len = sizeof outcome.sense;
-    io.timeout = 30000;
-    outcome.ioctlOk = ioctl(fd, SG_IO, &io) == 0;
-    outcome.status = io.status;
-    return outcome;
+    text.resize(width, ' ');
+    return text;
+}
+
+std::string trimmedRight(std::string text)
+{
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::string hexByte(uint8_t value)
+{
+    char buffer[3];
+    std::snprintf(buffer, sizeof buffer, "%02X", value);
+    return buffer;
+}
+
+// What QEMU 7.2's two drive models answer.
+struct DriveModel {
+    std::string product;
+    uint8_t writeSenseKey;
+    uint8_t writeAsc;
+    std::string writeErrorText;
+};
+
+DriveModel modelFor(const std::string &kind)
+{
+    if (kind == "ide")
+        return {"QEMU DVD-ROM", 0x05, 0x20, "ILLEGAL REQUEST (INVALID COMMAND OPERATION CODE)"};
+    return {"QEMU CD-ROM", 0x07, 0x27, "DATA PROTECT (WRITE PROTECTED)"};
+}
+
+ZvSrbExec readWriteRequest(uint8_t opcode, uint32_t lba, std::vector<uint8_t> &buffer)
+{
+    ZvSrbExec srb{};
+    srb.flags = static_cast<uint8_t>((opcode == 0x28 ? ZV_SRB_DIR_IN : ZV_SRB_DIR_OUT) | ZV_SRB_EVENT_NOTIFY);
+    srb.data_length = static_cast<uint32_t>(buffer.size());
+    srb.data = buffer.data();
+    srb.cdb_length = 10;
+    srb.cdb[0] = opcode;
+    srb.cdb[2] = static_cast<uint8_t>(lba >> 24);
+    srb.cdb[3] = static_cast<uint8_t>(lba >> 16);
+    srb.cdb[4] = static_cast<uint8_t>(lba >> 8);
+    srb.cdb[5] = static_cast<uint8_t>(lba);
+    srb.cdb[8] = 1; // one block
+    return srb;
+}
+
+void checkDriveList(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
+{
+    const auto &lines = device.DriveList();
+    log.expect("drive count", lines.size() == 1, std::to_string(lines.size()) + " drive(s)");
+    for (const auto &line : lines)
+        std::printf("ZV-INFO drive list line \"%s\"\n", line.c_str());
+    if (lines.empty())
+        return;
+    const std::string expectedLine =
+        "0:0:0,/dev/sr0 " + padded("QEMU", 8) + padded(model.product, 16) + "2.5+";
+    log.expect("drive list line", expectedLine, lines.front());
+    log.expect("display name", "/dev/sr0 QEMU " + model.product + " 2.5+",
+               zelvane::DriveDisplayName(lines.front()));
+}
+
+void checkSelection(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
+{
+    device.SelectDevice(device.DriveList().front());
+    log.expect("selection", device.HasSelection(),
+               "address " + std::to_string(device.Adapter()) + ":" + std::to_string(device.Target()) + ":" +
+                   std::to_string(device.Lun()));
+    log.expect("device path", "/dev/sr0", device.DriveLetter());
+    log.expect("device type", "05", hexByte(device.DeviceType()));
+    log.expect("description", padded("QEMU", 8) + " " + padded(model.product, 16) + " 2.5+",
+               device.Description());
+}
+
+void checkRead(CheckLog &log, zelvane::TSCSIDevice &device, const std::string &volume)
+{
+    std::vector<uint8_t> sector(kSectorSize, 0xEE);
+    ZvSrbExec srb = readWriteRequest(0x28, 16, sector);
+    const uint8_t submitted = device.Execute(srb, kCommandTimeoutMs);
+    log.expect("READ (10) submitted", submitted == ZV_SS_COMP, "execute returned " + hexByte(submitted));
+    log.expect("READ (10) status", "01", hexByte(srb.status));
+    log.expect("READ (10) error text", "", device.LastErrorText());
+    log.expect("volume descriptor type", "01", hexByte(sector[0]));
+    log.expect("standard identifier", "CD001", std::string(sector.begin() + 1, sector.begin() + 6));
+    log.expect("volume identifier", volume, trimmedRight(std::string(sector.begin() + 40, sector.begin() + 72)));
+}
+
+void checkRefusedWrite(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
+{
+    std::vector<std::string> traces;
+    device.OnDebugMessage = [&traces](zelvane::TSCSIDevice *, const std::string &message, uint8_t mType) {
+        if (mType == 0)
+            traces.push_back(message);
+    };
+    std::vector<uint8_t> sector(kSectorSize, 0);
+    ZvSrbExec srb = readWriteRequest(0x2A, 16, sector);
+    device.Execute(srb, kCommandTimeoutMs);
+    device.OnDebugMessage = nullptr;
+
+    log.expect("WRITE (10) status", "04", hexByte(srb.status));
+    log.expect("WRITE (10) target status", "02", hexByte(srb.target_status));
+    log.expect("WRITE (10) error text", model.writeErrorText, device.LastErrorText());
+    const auto &sense = device.LastSense();
+    log.expect("WRITE (10) sense", "70 " + hexByte(model.writeSenseKey) + " " + hexByte(model.writeAsc) + " 00",
+               hexByte(sense[0] & 0x7F) + " " + hexByte(sense[2] & 0x0F) + " " + hexByte(sense[12]) + " " +
+                   hexByte(sense[13]));
+    const std::string fromTables = std::string(zelvane::texts::SenseKeyText(sense[2])) + " (" +
+                                   zelvane::texts::AdditionalSenseText(sense[12], sense[13]) + ")";
+    log.expect("WRITE (10) text from the engine tables", model.writeErrorText, fromTables);
+
+    // The failure may be the device's one traced command; when it is, the
+    // trace must name the command and carry the error text.
+    for (const auto &line : traces) {
+        std::printf("ZV-INFO trace \"%s\"\n", line.c_str());
+        if (line.rfind("<<< WRITE (10)", 0) == 0)
+            log.expect("WRITE (10) trace line", line.find(model.writeErrorText) != std::string::npos, line);
+    }
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::string kind = argc > 2 ? argv[2] : "";
-    std::string volume = argc > 4 ? argv[4] : "";
-    const int fd = open("/dev/sr0", O_RDWR | O_NONBLOCK);
-    expect("open /dev/sr0", fd >= 0);
-    if (fd < 0)
-        return 1;
-    std::vector<uint8_t> inquiry(96);
-    const uint8_t inquiryCdb[6] = {0x12, 0, 0, 0, 96, 0};
-    const Outcome asked = command(fd, inquiryCdb, 6, inquiry, SG_DXFER_FROM_DEV);
-    const std::string product(inquiry.begin() + 16, inquiry.begin() + 32);
-    expect("INQUIRY", asked.ioctlOk && asked.status == 0 && inquiry[0] == 5);
-    expect("product", product.rfind(kind == "ide" ? "QEMU DVD-ROM" : "QEMU CD-ROM", 0) == 0);
+    std::string kind;
+    std::string volume;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--kind") == 0)
+            kind = argv[i + 1];
+        else if (std::strcmp(argv[i], "--volume") == 0)
+            volume = argv[i + 1];
+    }
+    if ((kind != "ide" && kind != "scsi") || volume.empty()) {
+        std::fprintf(stderr, "usage: %s --kind ide|scsi --volume VOLUME_ID\n", argv[0]);
+        return 2;
+    }
+    const DriveModel model = modelFor(kind);
+    CheckLog log;
 
-    std::vector<uint8_t> sector(2048);
-    const uint8_t readCdb[10] = {0x28, 0, 0, 0, 0, 16, 0, 0, 1, 0};
-    const Outcome read = command(fd, readCdb, 10, sector, SG_DXFER_FROM_DEV);
-    expect("READ (10)", read.ioctlOk && read.status == 0);
-    expect("CD001", std::memcmp(sector.data() + 1, "CD001", 5) == 0);
-    expect("volume identifier", std::string(sector.begin() + 40, sector.begin() + 40 + volume.size()) == volume);
+    zelvane::TSCSIDevice device;
+    const bool initialised = device.InitializeTransport(true, "");
+    log.expect("transport initialised", initialised, initialised ? "active" : "no transport");
+    log.expect("provider", "SXASPI32", zelvane::aspi::ProviderName());
+    if (!initialised)
+        return log.finish();
 
-    const uint8_t writeCdb[10] = {0x2A, 0, 0, 0, 0, 16, 0, 0, 1, 0};
-    const Outcome write = command(fd, writeCdb, 10, sector, SG_DXFER_TO_DEV);
-    const uint8_t key = kind == "ide" ? 5 : 7;
-    const uint8_t asc = kind == "ide" ? 0x20 : 0x27;
-    expect("WRITE (10) refused", write.ioctlOk && write.status == 2);
-    expect("WRITE (10) sense", (write.sense[2] & 0x0F) == key && write.sense[12] == asc && write.sense[13] == 0);
-    close(fd);
-    if (failures == 0)
-        std::printf("ZV-RESULT PASSED %d checks\n", total);
-    else
-        std::printf("ZV-RESULT FAILED %d of %d checks\n", failures, total);
-    return failures == 0 ? 0 : 1;
+    checkDriveList(log, device, model);
+    if (device.DriveList().empty())
+        return log.finish();
+    checkSelection(log, device, model);
+    if (!device.HasSelection())
+        return log.finish();
+    checkRead(log, device, volume);
+    checkRefusedWrite(log, device, model);
+    return log.finish();
 }
