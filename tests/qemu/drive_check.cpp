@@ -1,9 +1,11 @@
 // Runs inside the QEMU test guest: finds QEMU's emulated CD/DVD drive through
 // the engine's pass-through provider, reads the disc through the command core
-// and makes the read-only drive refuse a WRITE (10). Prints one line per
-// check on the console and "ZV-RESULT PASSED" only when every check passed.
+// and makes the read-only drive refuse a WRITE (10); with --empty the drive
+// holds no disc and must still be found and report that no medium is present.
+// Prints one line per check on the console and "ZV-RESULT PASSED" only when
+// every check passed.
 //
-//   zelvane_qemu_drive_check --kind ide|scsi --volume VOLUME_ID
+//   zelvane_qemu_drive_check --kind ide|scsi (--volume VOLUME_ID | --empty)
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
 #include "sxDrvLib/DriveDisplayName.h"
@@ -110,6 +112,23 @@ ZvSrbExec readWriteRequest(uint8_t opcode, uint32_t lba, std::vector<uint8_t> &b
     return srb;
 }
 
+// TEST UNIT READY on a drive without a disc. A unit attention left from the
+// drive's reset may come first.
+void checkNoMedium(CheckLog &log, zelvane::TSCSIDevice &device)
+{
+    ZvSrbExec srb{};
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        srb = ZvSrbExec{};
+        srb.flags = ZV_SRB_EVENT_NOTIFY;
+        srb.cdb_length = 6;
+        device.Execute(srb, kCommandTimeoutMs);
+        if (srb.status != ZV_SS_ERR || (device.LastSense()[2] & 0x0F) != 0x06)
+            break;
+    }
+    log.expect("TEST UNIT READY status", "04", hexByte(srb.status));
+    log.expect("TEST UNIT READY error text", "NOT READY (MEDIUM NOT PRESENT)", device.LastErrorText());
+}
+
 void checkDriveList(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
 {
     const auto &lines = device.DriveList();
@@ -188,14 +207,17 @@ int main(int argc, char **argv)
 {
     std::string kind;
     std::string volume;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--kind") == 0)
-            kind = argv[i + 1];
-        else if (std::strcmp(argv[i], "--volume") == 0)
-            volume = argv[i + 1];
+    bool empty = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--kind") == 0 && i + 1 < argc)
+            kind = argv[++i];
+        else if (std::strcmp(argv[i], "--volume") == 0 && i + 1 < argc)
+            volume = argv[++i];
+        else if (std::strcmp(argv[i], "--empty") == 0)
+            empty = true;
     }
-    if ((kind != "ide" && kind != "scsi") || volume.empty()) {
-        std::fprintf(stderr, "usage: %s --kind ide|scsi --volume VOLUME_ID\n", argv[0]);
+    if ((kind != "ide" && kind != "scsi") || volume.empty() == !empty) {
+        std::fprintf(stderr, "usage: %s --kind ide|scsi (--volume VOLUME_ID | --empty)\n", argv[0]);
         return 2;
     }
     const DriveModel model = modelFor(kind);
@@ -214,6 +236,10 @@ int main(int argc, char **argv)
     checkSelection(log, device, model);
     if (!device.HasSelection())
         return log.finish();
+    if (empty) {
+        checkNoMedium(log, device);
+        return log.finish();
+    }
     checkRead(log, device, volume);
     checkRefusedWrite(log, device, model);
     return log.finish();

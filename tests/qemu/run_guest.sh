@@ -6,6 +6,7 @@
 #                [--file SRC[:NAME]]... [--mount OPTIONS] [--timeout SECONDS]
 #                [-- PROGRAM ARGS...]
 #
+# --image none leaves the drive without a disc.
 # The program (a static binary or a busybox shell script) runs as root in
 # /guest, where every --file is copied too. --mount mounts the disc as iso9660
 # with those options on /mnt/cd before the program starts.
@@ -32,13 +33,19 @@ done
 fail() { echo "run_guest.sh: $*" >&2; exit 125; }
 [ -n "$work" ] && [ -n "$program" ] && [ -n "$image" ] && [ -n "$drive" ] || fail "--work, --program, --image and --drive are required"
 [ -f "$program" ] || fail "no guest program $program"
-[ -f "$image" ] || fail "no image $image"
+[ "$image" = none ] || [ -f "$image" ] || fail "no image $image"
 
 case $drive in
     ide) drive_devices=(-device ide-cd,drive=cd,bus=ide.0) ;;
     scsi) drive_devices=(-device virtio-scsi-pci,id=scsi0 -device scsi-cd,drive=cd,bus=scsi0.0) ;;
     *) fail "drive kind must be ide or scsi" ;;
 esac
+
+if [ "$image" = none ]; then
+    drive_backend=(-drive media=cdrom,if=none,id=cd,readonly=on)
+else
+    drive_backend=(-drive "file=$image,media=cdrom,if=none,id=cd,readonly=on")
+fi
 
 qemu=$(command -v qemu-system-x86_64) || fail "qemu-system-x86_64 is missing (apt-get install qemu-system-x86)"
 command -v busybox >/dev/null || [ -x /bin/busybox ] || fail "busybox is missing (apt-get install busybox-static)"
@@ -119,7 +126,7 @@ timeout --kill-after=5 "$timeout_s" "$qemu" -nodefaults -display none -no-reboot
     -kernel "$kernel" -initrd "$initrd" \
     -append "console=ttyS0 panic=-1 quiet" \
     -serial stdio -monitor none \
-    -drive "file=$image,media=cdrom,if=none,id=cd,readonly=on" "${drive_devices[@]}" \
+    "${drive_backend[@]}" "${drive_devices[@]}" \
     < /dev/null > "$log" || status=$?
 end=$(date +%s%N)
 tr -d '\r' < "$log"
