@@ -1,4 +1,7 @@
-/* Boot sector of the test floppy image: prints one line on COM1 and halts.
+/* Boot sector of the test floppy image. Prints a line on COM1, reads the
+ * floppy's last sector (cylinder 79, head 1, sector 18) through the BIOS and
+ * prints the text found there, so the whole image must sit where the boot
+ * catalog says. Then halts.
  * The BIOS loads it at 0000:7C00; link it there (ld -Ttext 0x7c00).
  * When QEMU has an isa-debug-exit device at port F4h, writing to it ends
  * QEMU at once; otherwise the machine just halts. */
@@ -8,9 +11,12 @@ _start:
     cli
     xorw %ax, %ax
     movw %ax, %ds
+    movw %ax, %es
     movw %ax, %ss
     movw $0x7c00, %sp
+    sti
     cld
+    movb %dl, boot_drive
 
     /* COM1: 115200 baud, 8 data bits, no parity, one stop bit. */
     movw $0x3f9, %dx
@@ -29,11 +35,45 @@ _start:
     movb $0x03, %al
     outb %al, %dx           /* 8N1, divisor latch off */
 
-    movw $message, %si
-next_char:
+    movw $booted, %si
+    call print
+
+    /* Last sector of the 1.44 MB image into 0800:0000. */
+    movw $0x0800, %ax
+    movw %ax, %es
+    xorw %bx, %bx
+    movw $0x0201, %ax       /* read one sector */
+    movw $0x4f12, %cx       /* cylinder 79, sector 18 */
+    movb $1, %dh            /* head 1 */
+    movb boot_drive, %dl
+    int $0x13
+    jc read_failed
+    movb $0, %es:511        /* the text ends inside the sector */
+    pushw %ds
+    movw %es, %ax
+    movw %ax, %ds
+    xorw %si, %si
+    call print
+    popw %ds
+    jmp done
+read_failed:
+    movw $failed, %si
+    call print
+
+done:
+    movw $0xf4, %dx
+    xorb %al, %al
+    outb %al, %dx
+halt:
+    cli
+    hlt
+    jmp halt
+
+/* Sends the zero-terminated text at DS:SI to COM1. */
+print:
     lodsb
     testb %al, %al
-    jz done
+    jz print_end
     movb %al, %ah
     movw $0x3fd, %dx
 wait_ready:
@@ -43,18 +83,16 @@ wait_ready:
     movb %ah, %al
     movw $0x3f8, %dx
     outb %al, %dx
-    jmp next_char
+    jmp print
+print_end:
+    ret
 
-done:
-    movw $0xf4, %dx
-    xorb %al, %al
-    outb %al, %dx
-halt:
-    hlt
-    jmp halt
-
-message:
+boot_drive:
+    .byte 0
+booted:
     .asciz "ZELVANE EL TORITO BOOT OK\r\n"
+failed:
+    .asciz "ZELVANE FLOPPY READ FAILED\r\n"
 
     .org 510
     .byte 0x55, 0xaa

@@ -7,7 +7,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cli=$1 work=$2
-expected="ZELVANE EL TORITO BOOT OK"
+booted_line="ZELVANE EL TORITO BOOT OK"
+last_sector_line="ZELVANE FLOPPY LAST SECTOR READ"
 
 rm -rf "$work"
 mkdir -p "$work/tree"
@@ -15,6 +16,7 @@ as --32 -o "$work/boot_sector.o" "$here/boot_sector.S"
 ld -m elf_i386 -Ttext 0x7c00 --oformat binary -o "$work/boot_sector.bin" "$work/boot_sector.o"
 truncate -s 1474560 "$work/floppy.img"
 dd if="$work/boot_sector.bin" of="$work/floppy.img" conv=notrunc status=none
+printf '%s\r\n\0' "$last_sector_line" | dd of="$work/floppy.img" bs=512 seek=2879 conv=notrunc status=none
 echo "a file beside the boot image" > "$work/tree/readme.txt"
 
 "$cli" make-iso -o "$work/disc.iso" --boot "$work/floppy.img" "$work/tree" ||
@@ -32,9 +34,10 @@ tr -d '\r' < "$work/serial.log"
 elapsed_ms=$(( (end - start) / 1000000 ))
 printf 'ZV-HOST El Torito boot took %d.%03d s (qemu status %d)\n' $((elapsed_ms / 1000)) $((elapsed_ms % 1000)) $status
 
-if tr -d '\r' < "$work/serial.log" | grep -a -q -x "$expected"; then
-    echo "PASSED: the disc booted its El Torito floppy image"
-else
-    echo "FAILED: \"$expected\" did not appear on the serial port"
-    exit 1
-fi
+for line in "$booted_line" "$last_sector_line"; do
+    if ! tr -d '\r' < "$work/serial.log" | grep -a -q -x "$line"; then
+        echo "FAILED: \"$line\" did not appear on the serial port"
+        exit 1
+    fi
+done
+echo "PASSED: the disc booted its El Torito floppy image and read the image's last sector"

@@ -27,7 +27,7 @@ status=0
     --file "$work/files.list:files.list" --file "$work/manifest.sha256:manifest.sha256" \
     | tee "$work/guest.log" || status=$?
 
-if ! grep -a -q 'Microsoft Joliet Level 3' "$work/guest.log"; then
+if ! grep -a -q 'Microsoft Joliet Level [123]' "$work/guest.log"; then
     echo "FAILED: the guest kernel did not mount the Joliet names"
     exit 1
 fi

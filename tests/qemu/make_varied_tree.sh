@@ -14,6 +14,7 @@ echo "Привет, мир" > "Документы/Письмо.txt"
 printf 'квартальный отчёт\n%.0s' $(seq 1 300) > "Документы/Отчёты 2024/Квартал №1 (итог).txt"
 echo "αβγ" > "Ελληνικά/Αρχείο.txt"
 echo "naïve café" > "Ελληνικά/café naïve.txt"
+echo "decomposed" > "Ελληνικά/$(printf 'cafe\xcc\x81 decomposed.txt')"   # e + combining acute
 echo "spaces and punctuation" > "a file, with (punctuation) & spaces v1.2.txt"
 echo "deep" > "deep/level2/level3/level4/level5/level6/level7/bottom.txt"
 : > "empty file.txt"
