@@ -7,8 +7,9 @@
 #                [-- PROGRAM ARGS...]
 #
 # --image none leaves the drive without a disc.
-# The program (a static binary or a busybox shell script) runs as root in
-# /guest, where every --file is copied too. --mount mounts the disc as iso9660
+# The program (a busybox shell script, a static binary, or a dynamically
+# linked one whose libraries are copied along) runs as root in /guest, where
+# every --file is copied too. --mount mounts the disc as iso9660
 # with those options on /mnt/cd before the program starts.
 # Exit status: the program's own exit status; 124 when the guest did not
 # finish in time; 125 when the guest could not be built or did not report.
@@ -71,6 +72,14 @@ cp "$busybox_bin" "$root/bin/busybox"
 cp "$here/guest_init.sh" "$root/init"
 cp "$program" "$root/guest/program"
 chmod +x "$root/init" "$root/guest/program"
+# A dynamically linked program brings its shared libraries and loader, at the
+# paths where the loader looks for them.
+if ldd "$program" > "$work/program.libs" 2>/dev/null; then
+    for lib in $(awk '$2 == "=>" && $3 ~ /^\// {print $3} $1 ~ /^\// {print $1}' "$work/program.libs"); do
+        mkdir -p "$root$(dirname "$lib")"
+        cp -L "$lib" "$root$lib"
+    done
+fi
 for module in "${modules[@]}"; do
     path=$(grep -E "/$module\.ko(\.[a-z]+)?:" "$modules_dir/modules.dep" | head -n 1 | cut -d: -f1) ||
         fail "module $module is not in $modules_dir/modules.dep"
