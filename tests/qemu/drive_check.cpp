@@ -1,11 +1,11 @@
 // Runs inside the QEMU test guest: finds QEMU's emulated CD/DVD drive through
 // the engine's pass-through provider, reads the disc through the command core
-// and makes the read-only drive refuse a WRITE (10); with --empty the drive
-// holds no disc and must still be found and report that no medium is present.
+// and makes the read-only drive refuse a WRITE (10); a second drive without a
+// disc must be found too and report that no medium is present.
 // Prints one line per check on the console and "ZV-RESULT PASSED" only when
 // every check passed.
 //
-//   zelvane_qemu_drive_check --kind ide|scsi (--volume VOLUME_ID | --empty)
+//   zelvane_qemu_drive_check --kind ide|scsi --volume VOLUME_ID
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
 #include "sxDrvLib/DriveDisplayName.h"
@@ -129,30 +129,43 @@ void checkNoMedium(CheckLog &log, zelvane::TSCSIDevice &device)
     log.expect("TEST UNIT READY error text", "NOT READY (MEDIUM NOT PRESENT)", device.LastErrorText());
 }
 
+// The drive with the disc is target 0 and the empty drive target 1 of the
+// first adapter.
+struct ExpectedDrive {
+    std::string id;
+    std::string path;
+};
+const ExpectedDrive kDiscDrive{"0:0:0", "/dev/sr0"};
+const ExpectedDrive kEmptyDrive{"0:1:0", "/dev/sr1"};
+
 void checkDriveList(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
 {
     const auto &lines = device.DriveList();
-    log.expect("drive count", lines.size() == 1, std::to_string(lines.size()) + " drive(s)");
+    log.expect("drive count", lines.size() == 2, std::to_string(lines.size()) + " drive(s)");
     for (const auto &line : lines)
         std::printf("ZV-INFO drive list line \"%s\"\n", line.c_str());
-    if (lines.empty())
-        return;
-    const std::string expectedLine =
-        "0:0:0,/dev/sr0 " + padded("QEMU", 8) + padded(model.product, 16) + "2.5+";
-    log.expect("drive list line", expectedLine, lines.front());
-    log.expect("display name", "/dev/sr0 QEMU " + model.product + " 2.5+",
-               zelvane::DriveDisplayName(lines.front()));
+    const ExpectedDrive *expected[] = {&kDiscDrive, &kEmptyDrive};
+    for (std::size_t i = 0; i < lines.size() && i < 2; ++i) {
+        const std::string &path = expected[i]->path;
+        log.expect("drive list line " + path,
+                   expected[i]->id + "," + path + " " + padded("QEMU", 8) + padded(model.product, 16) + "2.5+",
+                   lines[i]);
+        log.expect("display name " + path, path + " QEMU " + model.product + " 2.5+",
+                   zelvane::DriveDisplayName(lines[i]));
+    }
 }
 
-void checkSelection(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
+void checkSelection(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model,
+                    const std::string &line, const ExpectedDrive &expected)
 {
-    device.SelectDevice(device.DriveList().front());
-    log.expect("selection", device.HasSelection(),
-               "address " + std::to_string(device.Adapter()) + ":" + std::to_string(device.Target()) + ":" +
+    device.SelectDevice(line);
+    const std::string path = expected.path;
+    log.expect("selected address " + path, expected.id,
+               std::to_string(device.Adapter()) + ":" + std::to_string(device.Target()) + ":" +
                    std::to_string(device.Lun()));
-    log.expect("device path", "/dev/sr0", device.DriveLetter());
-    log.expect("device type", "05", hexByte(device.DeviceType()));
-    log.expect("description", padded("QEMU", 8) + " " + padded(model.product, 16) + " 2.5+",
+    log.expect("device path " + path, path, device.DriveLetter());
+    log.expect("device type " + path, "05", hexByte(device.DeviceType()));
+    log.expect("description " + path, padded("QEMU", 8) + " " + padded(model.product, 16) + " 2.5+",
                device.Description());
 }
 
@@ -207,17 +220,14 @@ int main(int argc, char **argv)
 {
     std::string kind;
     std::string volume;
-    bool empty = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--kind") == 0 && i + 1 < argc)
-            kind = argv[++i];
-        else if (std::strcmp(argv[i], "--volume") == 0 && i + 1 < argc)
-            volume = argv[++i];
-        else if (std::strcmp(argv[i], "--empty") == 0)
-            empty = true;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--kind") == 0)
+            kind = argv[i + 1];
+        else if (std::strcmp(argv[i], "--volume") == 0)
+            volume = argv[i + 1];
     }
-    if ((kind != "ide" && kind != "scsi") || volume.empty() == !empty) {
-        std::fprintf(stderr, "usage: %s --kind ide|scsi (--volume VOLUME_ID | --empty)\n", argv[0]);
+    if ((kind != "ide" && kind != "scsi") || volume.empty()) {
+        std::fprintf(stderr, "usage: %s --kind ide|scsi --volume VOLUME_ID\n", argv[0]);
         return 2;
     }
     const DriveModel model = modelFor(kind);
@@ -231,16 +241,17 @@ int main(int argc, char **argv)
         return log.finish();
 
     checkDriveList(log, device, model);
-    if (device.DriveList().empty())
+    const std::vector<std::string> lines = device.DriveList();
+    if (lines.size() != 2)
         return log.finish();
-    checkSelection(log, device, model);
-    if (!device.HasSelection())
-        return log.finish();
-    if (empty) {
-        checkNoMedium(log, device);
-        return log.finish();
+
+    checkSelection(log, device, model, lines[0], kDiscDrive);
+    if (device.HasSelection()) {
+        checkRead(log, device, volume);
+        checkRefusedWrite(log, device, model);
     }
-    checkRead(log, device, volume);
-    checkRefusedWrite(log, device, model);
+    checkSelection(log, device, model, lines[1], kEmptyDrive);
+    if (device.HasSelection())
+        checkNoMedium(log, device);
     return log.finish();
 }

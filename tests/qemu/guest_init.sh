@@ -23,13 +23,16 @@ while read -r module; do
 done < /guest/modules
 
 # The SCSI scan runs asynchronously after the host adapter driver loads.
+last=$(( $(cat /guest/drive_count) - 1 ))
 tries=0
-until [ -b /dev/sr0 ]; do
+until [ -b /dev/sr$last ]; do
     tries=$((tries + 1))
-    [ $tries -le 300 ] || { echo "ZV-GUEST-ERROR no /dev/sr0"; finish 91; }
+    [ $tries -le 300 ] || { echo "ZV-GUEST-ERROR no /dev/sr$last"; finish 91; }
     sleep 0.1
 done
-echo "ZV-GUEST-DRIVE $(cat /sys/block/sr0/device/vendor 2>/dev/null) $(cat /sys/block/sr0/device/model 2>/dev/null)"
+for n in $(seq 0 $last); do
+    echo "ZV-GUEST-DRIVE sr$n $(basename "$(readlink /sys/block/sr$n/device)") $(cat /sys/block/sr$n/device/vendor) $(cat /sys/block/sr$n/device/model)"
+done
 
 if [ -f /guest/mount_options ]; then
     mkdir -p /mnt/cd

@@ -3,10 +3,12 @@
 # image, runs one program inside it and prints the guest's serial output.
 #
 #   run_guest.sh --work DIR --program FILE --image FILE --drive ide|scsi
-#                [--file SRC[:NAME]]... [--mount OPTIONS] [--timeout SECONDS]
-#                [-- PROGRAM ARGS...]
+#                [--empty-drive] [--file SRC[:NAME]]... [--mount OPTIONS]
+#                [--timeout SECONDS] [-- PROGRAM ARGS...]
 #
-# --image none leaves the drive without a disc.
+# --image none leaves the drive without a disc. --empty-drive adds a second
+# drive of the same kind without a disc as target 1 of the same adapter
+# (/dev/sr1).
 # The program (a busybox shell script, a static binary, or a dynamically
 # linked one whose libraries are copied along) runs as root in /guest, where
 # every --file is copied too. --mount mounts the disc as iso9660
@@ -16,7 +18,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
-work= program= image= drive= mount_options= timeout_s=120
+work= program= image= drive= mount_options= timeout_s=120 empty_drive=0
 files=() args=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -26,6 +28,7 @@ while [ $# -gt 0 ]; do
         --drive) drive=$2; shift 2 ;;
         --file) files+=("$2"); shift 2 ;;
         --mount) mount_options=$2; shift 2 ;;
+        --empty-drive) empty_drive=1; shift ;;
         --timeout) timeout_s=$2; shift 2 ;;
         --) shift; args=("$@"); break ;;
         *) echo "run_guest.sh: unknown option $1" >&2; exit 125 ;;
@@ -37,10 +40,17 @@ fail() { echo "run_guest.sh: $*" >&2; exit 125; }
 [ "$image" = none ] || [ -f "$image" ] || fail "no image $image"
 
 case $drive in
-    ide) drive_devices=(-device ide-cd,drive=cd,bus=ide.0) ;;
-    scsi) drive_devices=(-device virtio-scsi-pci,id=scsi0 -device scsi-cd,drive=cd,bus=scsi0.0) ;;
+    ide) drive_devices=(-device ide-cd,drive=cd,bus=ide.0,unit=0)
+         second_drive=(-device ide-cd,drive=cd2,bus=ide.0,unit=1) ;;
+    scsi) drive_devices=(-device virtio-scsi-pci,id=scsi0 -device scsi-cd,drive=cd,bus=scsi0.0,scsi-id=0,lun=0)
+          second_drive=(-device scsi-cd,drive=cd2,bus=scsi0.0,scsi-id=1,lun=0) ;;
     *) fail "drive kind must be ide or scsi" ;;
 esac
+drive_count=1
+if [ $empty_drive -eq 1 ]; then
+    drive_devices+=(-drive media=cdrom,if=none,id=cd2,readonly=on "${second_drive[@]}")
+    drive_count=2
+fi
 
 if [ "$image" = none ]; then
     drive_backend=(-drive media=cdrom,if=none,id=cd,readonly=on)
@@ -98,6 +108,7 @@ for entry in "${files[@]+"${files[@]}"}"; do
     [ "$name" != "$entry" ] || name=$(basename "$src")
     cp -r "$src" "$root/guest/$name"
 done
+echo "$drive_count" > "$root/guest/drive_count"
 [ -z "$mount_options" ] || printf '%s\n' "$mount_options" > "$root/guest/mount_options"
 : > "$root/guest/args"
 for arg in "${args[@]+"${args[@]}"}"; do printf '%s\n' "$arg" >> "$root/guest/args"; done
