@@ -1,7 +1,9 @@
-/* Boot sector of the test floppy image. Prints a line on COM1, reads the
- * floppy's last sector (cylinder 79, head 1, sector 18) through the BIOS and
- * prints the text found there, so the whole image must sit where the boot
- * catalog says. Then halts.
+/* Boot sector of the test boot images. Prints a line on COM1, reads the
+ * image's last 512-byte sector through the BIOS and prints the text found
+ * there, so the whole image must sit where the boot catalog says. Then halts.
+ * Assemble with --defsym LAST_CX=... --defsym LAST_DH=...: the cylinder,
+ * sector and head of the last sector in INT 13h form (1.44 MB floppy:
+ * CX 4F12h, DH 1).
  * The BIOS loads it at 0000:7C00; link it there (ld -Ttext 0x7c00).
  * When QEMU has an isa-debug-exit device at port F4h, writing to it ends
  * QEMU at once; otherwise the machine just halts. */
@@ -38,13 +40,13 @@ _start:
     movw $booted, %si
     call print
 
-    /* Last sector of the 1.44 MB image into 0800:0000. */
+    /* Last sector of the image into 0800:0000. */
     movw $0x0800, %ax
     movw %ax, %es
     xorw %bx, %bx
     movw $0x0201, %ax       /* read one sector */
-    movw $0x4f12, %cx       /* cylinder 79, sector 18 */
-    movb $1, %dh            /* head 1 */
+    movw $LAST_CX, %cx      /* cylinder and sector */
+    movb $LAST_DH, %dh      /* head */
     movb boot_drive, %dl
     int $0x13
     jc read_failed
@@ -92,7 +94,7 @@ boot_drive:
 booted:
     .asciz "ZELVANE EL TORITO BOOT OK\r\n"
 failed:
-    .asciz "ZELVANE FLOPPY READ FAILED\r\n"
+    .asciz "ZELVANE BOOT IMAGE READ FAILED\r\n"
 
     .org 510
     .byte 0x55, 0xaa
