@@ -92,7 +92,7 @@ int makeIso(const CommandArgs &args)
 
     TSarnixBurner burner;
     bool engineFailed = false;
-    burner.OnDebugMessage = [&](TSarnixBurner *, const std::string &message, std::uint8_t level) {
+    burner.OnDebugMessage = [&](TSCSIDevice *, const std::string &message, std::uint8_t level) {
         if (level >= 3) {
             std::fprintf(stderr, "zelvane-cli make-iso: %s\n", message.c_str());
             engineFailed = true;

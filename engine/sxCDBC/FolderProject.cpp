@@ -23,6 +23,10 @@ struct FolderProject::Node {
 
 namespace {
 
+// Longest Joliet name every common reader takes in full (some cut names
+// beyond 103 characters), well inside the record limits of the tree.
+constexpr std::size_t kMaxPortableJolietName = 103;
+
 std::string baseName(const std::string &path)
 {
     std::string trimmed = path;
@@ -162,10 +166,9 @@ void FolderProject::arrangeChildren(Node &folder)
             std::replace(name.begin(), name.end(), '\\', '_');
             note(shown, "named \"" + name + "\": \"\\\" separates folders in the project", false);
         }
-        // Room for " (N)" that a clash may add, and for the "." of a file without one.
-        const std::size_t limit = child->folder ? kMaxJolietDirectoryName : kMaxJolietFileName - 1;
-        if (utf16Length(name) > limit) {
-            name = shortenName(name, limit - 6);
+        if (utf16Length(name) > kMaxPortableJolietName) {
+            // Room for " (N)" that a clash may add, and for the "." of a file without one.
+            name = shortenName(name, kMaxPortableJolietName - 6);
             note(shown, "named \"" + name + "\": the name is too long for a Joliet record", false);
         }
         auto key = [&](const std::string &n) { return foldCase(child->folder ? n : projectFileName(n)); };

@@ -11,14 +11,8 @@ namespace zelvane {
 
 TSarnixBurner::TSarnixBurner()
 {
-    tree_.setReporter([this](const std::string &message, std::uint8_t level) { Report(message, level); });
+    tree_.setReporter([this](const std::string &message, std::uint8_t level) { EmitDebug(message, level); });
     ClearProject(65535, 8191);
-}
-
-void TSarnixBurner::Report(const std::string &Message, std::uint8_t Level)
-{
-    if (OnDebugMessage)
-        OnDebugMessage(this, Message, Level);
 }
 
 void TSarnixBurner::SetCacheSize(std::int32_t value)
@@ -84,7 +78,7 @@ int TSarnixBurner::AddFile(const std::string &DestPath, const std::string &Sourc
         destination = FindDirectory(DestPath);
     }
     if (!destination) {
-        Report(std::string(texts::kInvalidDestinationPath), 4);
+        EmitDebug(std::string(texts::kInvalidDestinationPath), 4);
         return 0;
     }
     const auto record = lookup_.find(SourceFile);
@@ -114,7 +108,7 @@ void TSarnixBurner::reportLocation(const char *label, std::int64_t sector)
 {
     char text[96];
     std::snprintf(text, sizeof text, "%s%08lld", label, static_cast<long long>(sector));
-    Report(text, 1);
+    EmitDebug(text, 1);
 }
 
 bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
@@ -183,7 +177,7 @@ int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
     PrepareLayout(true, nullptr);
     BuildHeader(true, nullptr);
     const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
-                                               [this](const std::string &message) { Report(message, 4); });
+                                               [this](const std::string &message) { EmitDebug(message, 4); });
     if (OnWriteDone)
         OnWriteDone(this, error);
     return Direct && error.empty() ? 1 : -1;

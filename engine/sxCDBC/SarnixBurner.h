@@ -3,6 +3,7 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
+#include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
 #include "sxISOLib/DiscTree.h"
@@ -16,7 +17,7 @@
 
 namespace zelvane {
 
-class TSarnixBurner {
+class TSarnixBurner : public TSCSIDevice {
 public:
     using TAddFileEvent = std::function<void(TSarnixBurner *Sender, const std::string &FullPath,
                                              std::string &LongFileName, std::string &ShortFileName,
@@ -27,28 +28,25 @@ public:
     using TWriteDoneEvent = std::function<void(TSarnixBurner *Sender, const std::string &Error)>;
     using TNotifyEvent = std::function<void(TSarnixBurner *Sender)>;
     using TEraseDoneEvent = std::function<void(TSarnixBurner *Sender, bool WithError)>;
-    using TOnDebugMsg = std::function<void(TSarnixBurner *Sender, const std::string &Message, std::uint8_t mType)>;
 
     static constexpr const char *kVersion = "1.21";
 
     TSarnixBurner();
-    virtual ~TSarnixBurner() = default;
+    ~TSarnixBurner() override = default;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
 
-    // Published properties served by the device layer.
+    // Published properties served by the device layer (DoDebug,
+    // OnDebugMessage and OnDeviceChange come from TSCSIDevice).
     std::uint32_t DeviceBufferSize = 0;
     std::uint32_t DeviceFreeBufferSize = 0;
     bool UnderrunProtection = true;
-    bool DoDebug = false;
     std::uint16_t ReadSpeed = 0;
     bool FinalizeDisc = false;
     bool TestWrite = false;
     bool FinalizeTrack = true;
     bool PerformOPC = false;
-    TNotifyEvent OnDeviceChange;
     TEraseDoneEvent OnEraseDone;
-    TOnDebugMsg OnDebugMessage;
     std::uint16_t WriteSpeed() const { return writeSpeed_; }
     void SetWriteSpeed(std::uint16_t value) { writeSpeed_ = value; }
 
@@ -111,9 +109,6 @@ public:
 
     // 1: the image was written in this thread; -1 otherwise (told through OnWriteDone).
     int SaveImageFile(const std::string &FileName, bool Direct);
-
-protected:
-    void Report(const std::string &Message, std::uint8_t Level);
 
 private:
     void reportLocation(const char *label, std::int64_t sector);

@@ -102,7 +102,7 @@ std::string shortenName(std::string_view name, std::size_t maxUnits)
         return std::string(name);
     const qsizetype dot = q.lastIndexOf(u'.');
     QString extension = dot > 0 ? q.mid(dot) : QString();
-    if (static_cast<std::size_t>(extension.size()) + 1 > maxUnits / 2)
+    if (static_cast<std::size_t>(extension.size()) * 2 > maxUnits)
         extension.clear();
     QString stem = q.left(static_cast<qsizetype>(maxUnits) - extension.size());
     // Never cut between the two halves of a surrogate pair.
