@@ -23,7 +23,7 @@ genisoimage -quiet -V "$volume" -J -o "$work/disc.iso" "$work/tree"
 
 status=0
 "$here/run_guest.sh" --work "$work" --program "$here/guest_drive_checks.sh" \
-    --image "$work/disc.iso" --drive "$kind" --empty-drive \
+    --image "$work/disc.iso" --drive "$kind" --second-drive none \
     --file "$program:zelvane_qemu_drive_check" --file "$cli:zelvane-cli" \
     -- --kind "$kind" --volume "$volume" | tee "$work/guest.log" || status=$?
 

@@ -3,12 +3,12 @@
 # image, runs one program inside it and prints the guest's serial output.
 #
 #   run_guest.sh --work DIR --program FILE --image FILE --drive ide|scsi
-#                [--empty-drive] [--file SRC[:NAME]]... [--mount OPTIONS]
+#                [--second-drive FILE|none] [--file SRC[:NAME]]... [--mount OPTIONS]
 #                [--timeout SECONDS] [-- PROGRAM ARGS...]
 #
-# --image none leaves the drive without a disc. --empty-drive adds a second
-# drive of the same kind without a disc as target 1 of the same adapter
-# (/dev/sr1).
+# --image none leaves the drive without a disc. --second-drive adds a second
+# drive of the same kind, with that image or without a disc, as target 1 of
+# the same adapter (/dev/sr1).
 # The program (a busybox shell script, a static binary, or a dynamically
 # linked one whose libraries are copied along) runs as root in /guest, where
 # every --file is copied too. --mount mounts the disc as iso9660
@@ -18,7 +18,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
-work= program= image= drive= mount_options= timeout_s=120 empty_drive=0
+work= program= image= drive= mount_options= timeout_s=120 second_image=
 files=() args=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
         --drive) drive=$2; shift 2 ;;
         --file) files+=("$2"); shift 2 ;;
         --mount) mount_options=$2; shift 2 ;;
-        --empty-drive) empty_drive=1; shift ;;
+        --second-drive) second_image=$2; shift 2 ;;
         --timeout) timeout_s=$2; shift 2 ;;
         --) shift; args=("$@"); break ;;
         *) echo "run_guest.sh: unknown option $1" >&2; exit 125 ;;
@@ -38,6 +38,16 @@ fail() { echo "run_guest.sh: $*" >&2; exit 125; }
 [ -n "$work" ] && [ -n "$program" ] && [ -n "$image" ] && [ -n "$drive" ] || fail "--work, --program, --image and --drive are required"
 [ -f "$program" ] || fail "no guest program $program"
 [ "$image" = none ] || [ -f "$image" ] || fail "no image $image"
+[ -z "$second_image" ] || [ "$second_image" = none ] || [ -f "$second_image" ] || fail "no image $second_image"
+
+# The QEMU drive back end for an image, or for an empty drive: drive_backend ID IMAGE
+drive_backend() {
+    if [ "$2" = none ]; then
+        echo "media=cdrom,if=none,id=$1,readonly=on"
+    else
+        echo "file=${2//,/,,},media=cdrom,if=none,id=$1,readonly=on"
+    fi
+}
 
 case $drive in
     ide) drive_devices=(-device ide-cd,drive=cd,bus=ide.0,unit=0)
@@ -46,16 +56,11 @@ case $drive in
           second_drive=(-device scsi-cd,drive=cd2,bus=scsi0.0,scsi-id=1,lun=0) ;;
     *) fail "drive kind must be ide or scsi" ;;
 esac
+drive_devices=(-drive "$(drive_backend cd "$image")" "${drive_devices[@]}")
 drive_count=1
-if [ $empty_drive -eq 1 ]; then
-    drive_devices+=(-drive media=cdrom,if=none,id=cd2,readonly=on "${second_drive[@]}")
+if [ -n "$second_image" ]; then
+    drive_devices+=(-drive "$(drive_backend cd2 "$second_image")" "${second_drive[@]}")
     drive_count=2
-fi
-
-if [ "$image" = none ]; then
-    drive_backend=(-drive media=cdrom,if=none,id=cd,readonly=on)
-else
-    drive_backend=(-drive "file=$image,media=cdrom,if=none,id=cd,readonly=on")
 fi
 
 qemu=$(command -v qemu-system-x86_64) || fail "qemu-system-x86_64 is missing (apt-get install qemu-system-x86)"
@@ -153,7 +158,7 @@ timeout --kill-after=5 "$timeout_s" "$qemu" -nodefaults -display none -no-reboot
     -kernel "$kernel" -initrd "$initrd" \
     -append "console=ttyS0 panic=-1 quiet" \
     -serial stdio -monitor none \
-    "${drive_backend[@]}" "${drive_devices[@]}" \
+    "${drive_devices[@]}" \
     < /dev/null > "$log" || status=$?
 end=$(date +%s%N)
 tr -d '\r' < "$log"
