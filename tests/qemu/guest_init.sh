@@ -10,7 +10,7 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 
 finish() {
-    echo "ZV-GUEST-EXIT $1"
+    printf "\nZV-GUEST-EXIT %s\n" "$1"   # on a line of its own even after partial output
     sync
     poweroff -f
     sleep 5
