@@ -1,11 +1,14 @@
 #!/bin/busybox sh
 # /init of the test guest. Brings up the drive, optionally mounts the disc,
-# runs the guest program and powers the machine off. Every line meant for the
-# host starts with "ZV-GUEST"; the host reads them from the serial console.
+# runs the guest program and powers the machine off. Its own lines for the
+# host start with "ZV-GUEST"; the host reads them, and the program's output,
+# from the second serial port.
 /bin/busybox --install -s /bin
 export PATH=/bin
 mount -t devtmpfs devtmpfs /dev 2>/dev/null
-exec 0</dev/console 1>/dev/console 2>&1
+# Everything for the host goes to the second serial port; the kernel's own
+# console stays on the first, so its messages never split a result line.
+exec 0</dev/null 1>/dev/ttyS1 2>&1
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Boots a small Linux guest under QEMU with an emulated CD/DVD drive holding an
-# image, runs one program inside it and prints the guest's serial output.
+# image, runs one program inside it and prints what the guest reports on its
+# second serial port (the kernel's console, on the first, is kept in
+# WORK/console.log and shown when the guest fails).
 #
 #   run_guest.sh --work DIR --program FILE --image FILE --drive ide|scsi
 #                [--second-drive FILE|none] [--file SRC[:NAME]]... [--mount OPTIONS]
@@ -151,13 +153,14 @@ bios=()
 [ ! -f /usr/share/qemu/qboot.rom ] || bios=(-bios /usr/share/qemu/qboot.rom)
 
 log=$work/serial.log
+console_log=$work/console.log
 start=$(date +%s%N)
 status=0
 timeout --kill-after=5 "$timeout_s" "$qemu" -nodefaults -display none -no-reboot \
     -m 512 -smp 1 -accel tcg "${bios[@]+"${bios[@]}"}" \
     -kernel "$kernel" -initrd "$initrd" \
-    -append "console=ttyS0 panic=-1 quiet" \
-    -serial stdio -monitor none \
+    -append "console=ttyS0 panic=-1 quiet rcupdate.rcu_cpu_stall_suppress=1" \
+    -serial "file:$console_log" -serial stdio -monitor none \
     "${drive_devices[@]}" \
     < /dev/null > "$log" || status=$?
 end=$(date +%s%N)
@@ -165,7 +168,12 @@ tr -d '\r' < "$log"
 elapsed_ms=$(( (end - start) / 1000000 ))
 printf 'ZV-HOST boot, run and power-off took %d.%03d s (%s drive)\n' $((elapsed_ms / 1000)) $((elapsed_ms % 1000)) "$drive" >&2
 
+exit_line=$(tr -d '\r' < "$log" | grep -a '^ZV-GUEST-EXIT ' | tail -n 1) || true
+if [ $status -ne 0 ] || [ "$exit_line" != "ZV-GUEST-EXIT 0" ]; then
+    echo "--- the guest kernel's console:" >&2
+    tr -d '\r' < "$console_log" >&2 || true
+fi
 [ $status -ne 124 ] && [ $status -ne 137 ] || { echo "run_guest.sh: the guest did not finish within $timeout_s s" >&2; exit 124; }
 [ $status -eq 0 ] || fail "qemu failed with status $status"
-exit_line=$(tr -d '\r' < "$log" | grep -a '^ZV-GUEST-EXIT ' | tail -n 1) || fail "the guest did not report an exit status"
+[ -n "$exit_line" ] || fail "the guest did not report an exit status"
 exit "${exit_line#ZV-GUEST-EXIT }"
