@@ -177,8 +177,17 @@ typedef struct ZvSrbDiskInfo {
 typedef uint32_t (*ZvGetSupportInfoFn)(void);
 typedef uint32_t (*ZvSendCommandFn)(void *srb);
 
+/* Optional third entry point: the name under which the user knows the drive
+ * at an address (a device path, or a virtual drive's name). Writes a
+ * NUL-terminated text of at most size - 1 bytes into buf and returns
+ * ZV_SS_COMP, or returns ZV_SS_NO_DEVICE for an unknown address. A provider
+ * without this export has drives without names ("?:" in the drive list). */
+typedef uint32_t (*ZvGetDriveNameFn)(uint8_t adapter, uint8_t target, uint8_t lun,
+                                     char *buf, size_t size);
+
 #define ZV_ENTRY_SUPPORT_INFO "GetASPI32SupportInfo"
 #define ZV_ENTRY_SEND_COMMAND "SendASPI32Command"
+#define ZV_ENTRY_DRIVE_NAME "GetASPI32DriveName"
 #define ZV_PROVIDER_LIBRARY "libwnaspi32.so"
 
 #ifdef __cplusplus

@@ -1,0 +1,56 @@
+#include "sxDrvLib/DiscAnswers.h"
+
+#include "sxDrvLib/AnswerBytes.h"
+
+namespace zelvane {
+
+TrackInfo DecodeTrackInfo(std::span<const uint8_t> answer)
+{
+    const AnswerBytes bytes(answer);
+    TrackInfo info;
+    info.dataLength = bytes.be16(0);
+    info.trackStart = bytes.be32(8);
+    info.nextWritable = bytes.be32(12);
+    info.freeBlocks = bytes.be32(16);
+    info.fixedPacketSize = bytes.be32(20);
+    info.trackSize = bytes.be32(24);
+    info.lastRecorded = bytes.be32(28);
+    return info;
+}
+
+DiscInfo DecodeDiscInfo(std::span<const uint8_t> answer)
+{
+    const AnswerBytes bytes(answer);
+    DiscInfo info;
+    info.dataLength = bytes.be16(0);
+    const uint8_t state = bytes.u8(2);
+    info.discStatus = state & 0x03;
+    info.lastSessionState = (state >> 2) & 0x03;
+    info.erasable = (state & 0x10) != 0;
+    info.sessions = bytes.u8(4);
+    info.firstTrackLastSession = bytes.u8(6);
+    return info;
+}
+
+int RecordedSessions(const DiscInfo &info)
+{
+    if (info.discStatus == 0 || info.sessions == 0)
+        return 0;
+    return info.lastSessionState == 0 ? info.sessions - 1 : info.sessions;
+}
+
+CapacityAnswer DecodeCapacity(std::span<const uint8_t> answer)
+{
+    const AnswerBytes bytes(answer);
+    return CapacityAnswer{bytes.be32(0), bytes.be32(4)};
+}
+
+uint32_t AtipLeadOutBlocks(std::span<const uint8_t> atip)
+{
+    const AnswerBytes bytes(atip);
+    const uint32_t frames = bytes.u8(12) * 4500u + bytes.u8(13) * 75u + bytes.u8(14);
+    constexpr uint32_t kPreGap = 150;
+    return frames > kPreGap ? frames - kPreGap : 0;
+}
+
+} // namespace zelvane
