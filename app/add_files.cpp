@@ -1,6 +1,8 @@
 #include "add_files.h"
 
 #include "global.h"
+#include "image_button.h"
+#include "main.h"
 #include "ui_add_files.h"
 
 namespace zelvane::app {
@@ -9,6 +11,7 @@ TForm3::TForm3(TForm1 &shell, QWidget *pageArea)
     : WizardPage(shell, pageArea), Timer1(new QTimer(this)), ui_(std::make_unique<Ui::TForm3>())
 {
     ui_->setupUi(this);
+    shell_.PngSpeedButton2()->setEnabled(true);
     switch (Wizard().TaskKind) {
     case Task::NewDisc: SetHelpContext(11); break;
     case Task::ContinueDisc: SetHelpContext(21); break;

@@ -1,6 +1,8 @@
 #include "burn_options.h"
 
 #include "global.h"
+#include "image_button.h"
+#include "main.h"
 #include "ui_burn_options.h"
 
 namespace zelvane::app {
@@ -8,6 +10,7 @@ namespace zelvane::app {
 TForm4::TForm4(TForm1 &shell, QWidget *pageArea) : WizardPage(shell, pageArea), ui_(std::make_unique<Ui::TForm4>())
 {
     ui_->setupUi(this);
+    shell_.PngSpeedButton2()->setEnabled(true);
     switch (Wizard().TaskKind) {
     case Task::NewDisc: SetHelpContext(12); break;
     case Task::ContinueDisc: SetHelpContext(22); break;

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class QComboBox;
 class QFrame;
 class QLabel;
 
@@ -33,7 +34,7 @@ public:
     QFrame *Panel(int task) const { return panels_[static_cast<size_t>(task)]; }
     QLabel *PanelLabel(int task) const { return labels_[static_cast<size_t>(task)]; }
     QLabel *Image8() const;
-    class QComboBox *ComboBox1() const;
+    QComboBox *ComboBox1() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -12,26 +12,6 @@
 
 namespace zelvane::app {
 
-// Capability set bits of a drive.
-namespace Capability {
-constexpr uint32_t ReadCdR = 0x1;
-constexpr uint32_t ReadCdRw = 0x2;
-constexpr uint32_t ReadDvd = 0x8;
-constexpr uint32_t ReadDvdR = 0x10;
-constexpr uint32_t ReadDvdRw = 0x20;
-constexpr uint32_t ReadDvdRam = 0x40;
-constexpr uint32_t ReadDvdPlusR = 0x80;
-constexpr uint32_t ReadDvdPlusRw = 0x100;
-constexpr uint32_t WriteCdR = 0x200;
-constexpr uint32_t WriteCdRw = 0x400;
-constexpr uint32_t TestWrite = 0x800;
-constexpr uint32_t WriteDvdR = 0x1000;
-constexpr uint32_t WriteDvdRw = 0x2000;
-constexpr uint32_t WriteDvdRam = 0x4000;
-constexpr uint32_t WriteDvdPlusR = 0x8000;
-constexpr uint32_t WriteDvdPlusRw = 0x10000;
-constexpr uint32_t UnderrunProtection = 0x40000;
-} // namespace Capability
 
 // Runs a call on the interface thread and waits for it to finish.
 using Dispatcher = std::function<void(const std::function<void()> &call)>;
@@ -55,7 +35,7 @@ public:
     virtual void SetSlowReady(bool slow) = 0;
 
     // The selected drive.
-    virtual uint32_t Capabilities() = 0;
+    virtual uint32_t Capabilities() = 0;        // capability set (sxDrvLib/CapabilitySet.h)
     virtual bool UnderrunProtection() const = 0;
     virtual void SetUnderrunProtection(bool on) = 0;
     virtual int MaxWriteSpeed() = 0;           // KB/s
@@ -65,7 +45,6 @@ public:
 
     // The inserted medium.
     virtual int MediaCode() = 0;                // 0..14
-    virtual std::string MediaName() = 0;        // "UNKNOWN" when none
     virtual int DiscStatus() = 0;               // -1 no answer, 0..3
     virtual int64_t Capacity() = 0;             // 2048-byte blocks
     virtual int64_t Used() = 0;                 // 2048-byte blocks

@@ -1,6 +1,9 @@
 #include "global.h"
 
 #include "interaction.h"
+#include "sxDrvLib/DriveDisplayName.h"
+#include "sxDrvLib/MediaCode.h"
+#include "sxDrvLib/SpeedText.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
@@ -12,11 +15,8 @@
 namespace zelvane::app {
 
 namespace {
+// Speed texts are parsed back with 177 KB/s per multiple on CD media.
 constexpr double kCdSpeedParseFactor = 177.0;
-constexpr double kDvdSpeedFactor = 1385.0;
-constexpr double kCdSpeedShowFactor = 176.4;
-constexpr int kFirstDvdMediaCode = 4;
-constexpr int kAddressPrefixLength = 6;
 
 bool isSeparator(QChar c)
 {
@@ -37,22 +37,7 @@ void ResetWizardState()
 
 QString DriveDisplayName(const std::string &deviceListEntry)
 {
-    std::string collapsed;
-    bool inBlankRun = false;
-    for (const char raw : deviceListEntry) {
-        const auto c = static_cast<unsigned char>(raw);
-        if (c <= 0x20) {
-            inBlankRun = true;
-            continue;
-        }
-        if (inBlankRun && !collapsed.empty())
-            collapsed += ' ';
-        inBlankRun = false;
-        collapsed += raw;
-    }
-    if (collapsed.size() > kAddressPrefixLength)
-        collapsed.erase(0, kAddressPrefixLength);
-    return QString::fromUtf8(collapsed);
+    return QString::fromStdString(zelvane::DriveDisplayName(deviceListEntry));
 }
 
 uint64_t FileSizeOf(const QString &path)
@@ -98,15 +83,9 @@ uint16_t SpeedTextToKBps(const QString &speedText, int mediaCode)
     const double multiple = QLocale::c().toDouble(number, &ok);
     if (!ok || !std::isfinite(multiple) || multiple <= 0)
         return 0;
-    const double factor = mediaCode < kFirstDvdMediaCode ? kCdSpeedParseFactor : kDvdSpeedFactor;
+    const double factor = zelvane::IsCdMedia(mediaCode) ? kCdSpeedParseFactor : zelvane::kDvdBaseSpeed;
     const double kbps = std::round(multiple * factor);
     return kbps >= 65535.0 ? uint16_t{65535} : static_cast<uint16_t>(kbps);
-}
-
-QString SpeedMultipleText(int kbps, int mediaCode)
-{
-    const double factor = mediaCode < kFirstDvdMediaCode ? kCdSpeedShowFactor : kDvdSpeedFactor;
-    return QString::number(std::llround(kbps / factor)) + QLatin1Char('X');
 }
 
 QString BlocksToMegabytesText(int64_t blocks)

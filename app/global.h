@@ -63,9 +63,6 @@ QString FormatThousands(int64_t value);
 // the number may use a decimal comma or point; empty or unreadable -> 0.
 uint16_t SpeedTextToKBps(const QString &speedText, int mediaCode);
 
-// Speed as a multiple for display: KB/s / 176.4 on CD media, / 1385 on DVD.
-QString SpeedMultipleText(int kbps, int mediaCode);
-
 // Megabytes of a count of 2048-byte blocks, rounded: "123 Мб".
 QString BlocksToMegabytesText(int64_t blocks);
 

@@ -5,6 +5,10 @@
 #include "global.h"
 #include "image_button.h"
 #include "main.h"
+#include "sxDrvLib/CapabilitySet.h"
+#include "sxDrvLib/MediaCode.h"
+#include "sxDrvLib/SpeedText.h"
+#include "sxDrvLib/VolumeDescriptor.h"
 #include "ui_info.h"
 
 #include <QCoreApplication>
@@ -18,75 +22,33 @@ namespace {
 constexpr int kHelpTopic = 61;
 constexpr int kReadyTimeoutSeconds = 5;
 constexpr uint32_t kVolumeDescriptorSector = 16;
-constexpr size_t kSectorSize = 2048;
 constexpr int kDiscComplete = 2;
 const QString kUnknown = QStringLiteral("???");
 
-// Text of bytes [first, last] of the descriptor, trailing blanks removed.
-QString descriptorText(const std::vector<uint8_t> &sector, size_t first, size_t last)
-{
-    const auto *begin = reinterpret_cast<const char *>(sector.data() + first);
-    QString text = QString::fromLatin1(begin, static_cast<qsizetype>(last - first + 1));
-    while (!text.isEmpty() && (text.back() == QLatin1Char(' ') || text.back() == QChar(0)))
-        text.chop(1);
-    return text;
-}
-
-// "yyyymmdd..." -> "dd.mm.yyyy"; empty when blank or all zeros (unset).
-QString descriptorDate(const std::vector<uint8_t> &sector)
-{
-    const QString digits = descriptorText(sector, 813, 820);
-    bool numeric = digits.size() == 8;
-    bool allZero = true;
-    for (const QChar c : digits) {
-        numeric = numeric && c.isDigit();
-        allZero = allZero && c == QLatin1Char('0');
-    }
-    if (!numeric || allZero)
-        return {};
-    return digits.mid(6, 2) + QLatin1Char('.') + digits.mid(4, 2) + QLatin1Char('.') + digits.left(4);
-}
-
 } // namespace
-
-std::optional<VolumeDescriptorTexts> DecodePrimaryVolumeDescriptor(const std::vector<uint8_t> &sector)
-{
-    static constexpr uint8_t kSignature[] = {'C', 'D', '0', '0', '1'};
-    if (sector.size() < kSectorSize || sector[0] != 1 || !std::equal(std::begin(kSignature), std::end(kSignature), sector.begin() + 1))
-        return std::nullopt;
-    VolumeDescriptorTexts texts;
-    texts.volumeId = descriptorText(sector, 40, 71);
-    texts.publisher = descriptorText(sector, 318, 445);
-    texts.preparer = descriptorText(sector, 446, 573);
-    texts.application = descriptorText(sector, 574, 701);
-    texts.copyrightFile = descriptorText(sector, 702, 738);
-    texts.creationDate = descriptorDate(sector);
-    return texts;
-}
 
 TForm6::TForm6(TForm1 &shell, QWidget *pageArea) : WizardPage(shell, pageArea), ui_(std::make_unique<Ui::TForm6>())
 {
     ui_->setupUi(this);
     SetHelpContext(kHelpTopic);
-    using namespace Capability;
     grid_ = {{
-        {ReadCdR, ui_->ReadYes1, ui_->ReadNo1},
-        {ReadCdRw, ui_->ReadYes2, ui_->ReadNo2},
-        {ReadDvd, ui_->ReadYes3, ui_->ReadNo3},
-        {ReadDvdR, ui_->ReadYes4, ui_->ReadNo4},
-        {ReadDvdPlusR, ui_->ReadYes5, ui_->ReadNo5},
-        {ReadDvdRw, ui_->ReadYes6, ui_->ReadNo6},
-        {ReadDvdPlusRw, ui_->ReadYes7, ui_->ReadNo7},
-        {ReadDvdRam, ui_->ReadYes8, ui_->ReadNo8},
-        {WriteCdR, ui_->WriteYes1, ui_->WriteNo1},
-        {WriteCdRw, ui_->WriteYes2, ui_->WriteNo2},
-        {TestWrite, ui_->WriteYes3, ui_->WriteNo3},
-        {WriteDvdR, ui_->WriteYes4, ui_->WriteNo4},
-        {WriteDvdPlusR, ui_->WriteYes5, ui_->WriteNo5},
-        {WriteDvdRw, ui_->WriteYes6, ui_->WriteNo6},
-        {WriteDvdPlusRw, ui_->WriteYes7, ui_->WriteNo7},
-        {WriteDvdRam, ui_->WriteYes8, ui_->WriteNo8},
-        {UnderrunProtection, ui_->BufferYes, ui_->BufferNo},
+        {kReadsCdR, ui_->ReadYes1, ui_->ReadNo1},
+        {kReadsCdRw, ui_->ReadYes2, ui_->ReadNo2},
+        {kReadsDvdRom, ui_->ReadYes3, ui_->ReadNo3},
+        {kReadsDvdR, ui_->ReadYes4, ui_->ReadNo4},
+        {kReadsDvdPlusR, ui_->ReadYes5, ui_->ReadNo5},
+        {kReadsDvdRw, ui_->ReadYes6, ui_->ReadNo6},
+        {kReadsDvdPlusRw, ui_->ReadYes7, ui_->ReadNo7},
+        {kReadsDvdRam, ui_->ReadYes8, ui_->ReadNo8},
+        {kWritesCdR, ui_->WriteYes1, ui_->WriteNo1},
+        {kWritesCdRw, ui_->WriteYes2, ui_->WriteNo2},
+        {kTestWrite, ui_->WriteYes3, ui_->WriteNo3},
+        {kWritesDvdR, ui_->WriteYes4, ui_->WriteNo4},
+        {kWritesDvdPlusR, ui_->WriteYes5, ui_->WriteNo5},
+        {kWritesDvdRw, ui_->WriteYes6, ui_->WriteNo6},
+        {kWritesDvdPlusRw, ui_->WriteYes7, ui_->WriteNo7},
+        {kWritesDvdRam, ui_->WriteYes8, ui_->WriteNo8},
+        {kUnderrunProtection, ui_->BufferYes, ui_->BufferNo},
     }};
     const QPixmap yes = PictureIcon(Picture::Yes).pixmap(16, 16);
     const QPixmap no = PictureIcon(Picture::No).pixmap(16, 16);
@@ -132,15 +94,15 @@ void TForm6::FormShow()
 
     burner.SetCloseAfterCommand(true);
     burner.TestUnitReady(kReadyTimeoutSeconds);
-    const std::string mediaName = burner.MediaName();
+    const int mediaCode = burner.MediaCode();
+    const std::string mediaName = MediaName(mediaCode);
     if (mediaName == "UNKNOWN") {
         ResetDiscValues();
         return;
     }
 
-    const int mediaCode = burner.MediaCode();
     ui_->Label7->setText(QString::fromStdString(mediaName));
-    ui_->Label8->setText(SpeedMultipleText(burner.MaxWriteSpeed(), mediaCode));
+    ui_->Label8->setText(QString::fromStdString(SpeedMultipleText(static_cast<unsigned>(std::max(0, burner.MaxWriteSpeed())), mediaCode)));
 
     const int status = burner.DiscStatus();
     const bool alwaysOpen = mediaName == "DVD+RW" || mediaName == "DVD-RW";
@@ -166,15 +128,15 @@ void TForm6::ShowDescriptorFields()
     std::vector<uint8_t> sector;
     if (!shell_.sarnixb().ReadSectors(kVolumeDescriptorSector, 1, sector))
         return;
-    const auto texts = DecodePrimaryVolumeDescriptor(sector);
+    const auto texts = PrimaryVolumeIdentifiers(sector);
     if (!texts)
         return;
-    ui_->Edit1->setText(texts->volumeId);
-    ui_->Edit2->setText(texts->preparer);
-    ui_->Edit3->setText(texts->publisher);
-    ui_->Edit4->setText(texts->copyrightFile);
-    ui_->Edit5->setText(texts->creationDate);
-    ui_->Edit6->setText(texts->application);
+    ui_->Edit1->setText(QString::fromStdString(texts->volume));
+    ui_->Edit2->setText(QString::fromStdString(texts->preparer));
+    ui_->Edit3->setText(QString::fromStdString(texts->publisher));
+    ui_->Edit4->setText(QString::fromStdString(texts->copyright));
+    ui_->Edit5->setText(QString::fromStdString(texts->created));
+    ui_->Edit6->setText(QString::fromStdString(texts->application));
     for (QLineEdit *field : {ui_->Edit1, ui_->Edit2, ui_->Edit3, ui_->Edit4, ui_->Edit5, ui_->Edit6}) {
         field->setCursorPosition(0);
         field->setToolTip(field->text());

@@ -4,16 +4,18 @@
 
 #include "wizard_page.h"
 
-#include <QString>
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class QLabel;
 
 namespace Ui {
+class TForm6;
+}
+
+namespace zelvane::app {
+
 class TForm6;
 }
 

@@ -11,11 +11,13 @@
 #include "info.h"
 #include "interaction.h"
 #include "process.h"
+#include "sxDrvLib/CapabilitySet.h"
 #include "sessions.h"
-#include "ui_dispatcher.h"
+#include "interface_dispatcher.h"
 #include "ui_main.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QTimer>
 
@@ -51,6 +53,10 @@ TForm1::TForm1(std::unique_ptr<DriveBackend> burner, QWidget *parent)
 {
     ui_->setupUi(this);
     setFixedSize(500, 400);
+    QFont tahoma;
+    tahoma.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
     setWindowIcon(PictureIcon(Picture::Application));
     ui_->PngSpeedButton1->setGlyph(PictureIcon(Picture::Next));
     ui_->PngSpeedButton2->setGlyph(PictureIcon(Picture::StartOver));
@@ -123,13 +129,13 @@ void TForm1::SelectDrive(int index)
 {
     Wizard().SelectedDrive = index;
     sarnixb_->SelectDevice(index);
-    sarnixb_->SetUnderrunProtection((sarnixb_->Capabilities() & Capability::UnderrunProtection) != 0);
+    sarnixb_->SetUnderrunProtection((sarnixb_->Capabilities() & zelvane::kUnderrunProtection) != 0);
 }
 
 bool TForm1::DriveCheck(int index)
 {
     sarnixb_->SelectDevice(index);
-    return (sarnixb_->Capabilities() & (Capability::WriteCdR | Capability::WriteDvdR | Capability::WriteDvdRam)) != 0;
+    return zelvane::IsWriter(sarnixb_->Capabilities());
 }
 
 void TForm1::ShowStopButton(bool enabled)

@@ -10,6 +10,7 @@ namespace zelvane::app {
 TForm5::TForm5(TForm1 &shell, QWidget *pageArea) : WizardPage(shell, pageArea), ui_(std::make_unique<Ui::TForm5>())
 {
     ui_->setupUi(this);
+    shell_.PngSpeedButton2()->setEnabled(true);
     static constexpr int kTopics[] = {13, 23, 32, 43, 52};
     const uint8_t task = Wizard().TaskKind;
     SetHelpContext(task < std::size(kTopics) ? kTopics[task] : 2);

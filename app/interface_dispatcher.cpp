@@ -1,4 +1,4 @@
-#include "ui_dispatcher.h"
+#include "interface_dispatcher.h"
 
 #include <QMetaObject>
 #include <QObject>
