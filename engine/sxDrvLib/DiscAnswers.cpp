@@ -15,7 +15,15 @@ TrackInfo DecodeTrackInfo(std::span<const uint8_t> answer)
     info.fixedPacketSize = bytes.be32(20);
     info.trackSize = bytes.be32(24);
     info.lastRecorded = bytes.be32(28);
+    info.nextWritableValid = (bytes.u8(7) & 0x01) != 0;
     return info;
+}
+
+uint32_t TrackEnd(const TrackInfo &track)
+{
+    if (track.nextWritableValid || track.trackSize == kUnknownBlocks)
+        return track.nextWritable;
+    return track.trackStart + track.trackSize;
 }
 
 DiscInfo DecodeDiscInfo(std::span<const uint8_t> answer)
@@ -32,7 +40,7 @@ DiscInfo DecodeDiscInfo(std::span<const uint8_t> answer)
     return info;
 }
 
-int RecordedSessions(const DiscInfo &info)
+int RecordedSessionCount(const DiscInfo &info)
 {
     if (info.discStatus == 0 || info.sessions == 0)
         return 0;

@@ -20,7 +20,12 @@ struct TrackInfo {
     uint32_t fixedPacketSize = 0;
     uint32_t trackSize = 0;
     uint32_t lastRecorded = 0;
+    bool nextWritableValid = false; // byte 7 bit 0
 };
+
+// Where the track's data ends: its next writable address when that is
+// valid, else the end of the track (a complete track has no writable address).
+uint32_t TrackEnd(const TrackInfo &track);
 TrackInfo DecodeTrackInfo(std::span<const uint8_t> answer);
 
 struct DiscInfo {
@@ -35,7 +40,7 @@ DiscInfo DecodeDiscInfo(std::span<const uint8_t> answer);
 
 // Sessions holding data: the count less the empty session an appendable disc
 // reports last; 0 for an empty disc.
-int RecordedSessions(const DiscInfo &info);
+int RecordedSessionCount(const DiscInfo &info);
 
 struct CapacityAnswer {
     uint32_t lastLba = 0;

@@ -6,12 +6,17 @@
 #pragma once
 
 #include "sxASPI/aspi_abi.h"
+#include "sxDrvLib/DiscRecord.h"
+#include "sxDrvLib/MmcState.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -118,6 +123,90 @@ public:
     using WaitPolicy = std::function<std::chrono::milliseconds(std::chrono::milliseconds)>;
     void SetWaitPolicyForTests(WaitPolicy policy) { waitPolicy_ = std::move(policy); }
 
+    // --- MMC command set (one wrapper per command; true when the request
+    // completed with status 1). Answers land in the device's own buffers.
+
+    bool TestUnitReady(uint32_t timeoutMs = 5000);
+    bool RezeroUnit();
+    bool RequestSense(std::span<uint8_t> buffer);
+    bool FormatUnit(uint8_t byte1, std::span<const uint8_t> parameterList);
+    bool Eject(bool eject);              // START STOP UNIT: eject, or load when false
+    bool AllowRemoval(bool allow);       // PREVENT ALLOW MEDIUM REMOVAL
+    bool ReadFormatCapacities();
+    bool ReadCapacity(uint32_t &lastLba, uint32_t &blockLength);
+    bool Read10(uint32_t lba, uint16_t blocks, std::span<uint8_t> buffer);
+    bool Write10(uint32_t lba, uint16_t blocks, std::span<const uint8_t> buffer,
+                 uint8_t flags = ZV_SRB_EVENT_NOTIFY | ZV_SRB_DIR_OUT);
+    bool SynchronizeCache(bool immediate, uint32_t timeoutMs);
+    bool ReadToc(uint8_t format, bool msf, uint8_t trackOrSession, std::span<uint8_t> buffer,
+                 uint8_t control = 0);
+    bool GetConfiguration(uint8_t rt, uint16_t startingFeature);
+    bool ReadDiscInformation();
+    bool ReadTrackInformation(uint32_t track);
+    bool ReserveTrack(uint32_t blocks);
+    bool PerformOpc();                   // SEND OPC INFORMATION
+    bool ModeSelect(std::span<const uint8_t> parameterList);
+    bool ModeSense(uint8_t pageCode, bool defaultValues, std::span<uint8_t> buffer);
+    bool Close(bool track, bool immediate, bool finalize);
+    bool Close(bool immediate, uint8_t function, uint8_t byte3, uint8_t byte4, uint8_t byte5);
+    bool ReadBufferCapacity();
+    bool SendCueSheet(std::span<const uint8_t> cueSheet);
+    bool Blank(uint8_t blankType);       // immediate
+    bool SetStreaming(std::span<const uint8_t> descriptor);
+    bool SetCdSpeed(uint16_t readKBps, uint16_t writeKBps);
+    bool SetSpeeds();                    // ReadSpeed and WriteSpeed
+    void SetWriteSpeed(uint16_t kbps);   // sends SET CD SPEED at once
+    bool SendDvdStructure(uint8_t format, std::span<const uint8_t> parameterList);
+    bool WriteTimestamp(const std::tm &localTime);
+
+    // Answers of the last READ DISC INFORMATION, READ TRACK INFORMATION,
+    // GET CONFIGURATION and READ FORMAT CAPACITIES.
+    DiscInfo LastDiscInfo() const;
+    TrackInfo LastTrackInfo() const;
+    std::span<const uint8_t> LastConfiguration() const { return mmc_.configuration; }
+    std::span<const uint8_t> LastFormatCapacities() const { return mmc_.formatCapacities; }
+
+    // Write parameters page 05h for a medium; DVD-RAM needs none.
+    bool SetWriteParameters(bool testWrite, bool underrunProtection, int mediaCode);
+    // Waits until the drive is ready for media access, at most totalMs.
+    bool WaitUntilReady(int totalMs, int stepMs);
+
+    // --- Drive capabilities and disc information.
+
+    // Reads page 2Ah (default and current values) and the DVD features anew.
+    bool UpdateCapabilities();
+    CapabilitySet Capabilities() const { return mmc_.capabilities; }
+    uint16_t DeviceMaxWriteSpeed() const { return mmc_.maxWriteSpeed; }
+    uint16_t DeviceMaxReadSpeed() const { return mmc_.maxReadSpeed; }
+    uint16_t MaximumWriteSpeed();
+    uint16_t MaximumReadSpeed();
+    uint16_t CurrentWriteSpeed();
+    uint8_t WriteTypes() const { return mmc_.writeTypes; }
+    const DriveQuirks &Quirks() const { return mmc_.quirks; }
+    void SetSlowReady(bool slow) { mmc_.quirks.slowReady = slow; }
+    // Tests only: replaces the pauses of the readiness wait.
+    void SetSleepForTests(std::function<void(int ms)> sleep) { mmc_.sleep = std::move(sleep); }
+
+    uint8_t GetMediaCode();              // 0..14, remembered as the last media code
+    uint8_t LastMediaCode() const { return mmc_.lastMediaCode; }
+    std::string GetMediaName();
+    bool IsErasable();
+    int DiscStatus();                    // -1 when the drive does not answer
+    int RecordedSessions();
+    TDisc DiscInformation();
+    uint32_t Capacity();                 // blocks of 2048 bytes
+    uint32_t UsedBlocks();
+    uint32_t IsoVolumeSize();
+
+    // Settings the write parameters follow (published by the burner).
+    uint16_t ReadSpeed = 0;
+    uint16_t WriteSpeed = 0;
+    bool UnderrunProtection = true;
+    bool FinalizeDisc = false;
+    // Figures of the last READ BUFFER CAPACITY, read by the display thread.
+    std::atomic<uint32_t> DeviceBufferSize{0};
+    std::atomic<uint32_t> DeviceFreeBufferSize{0};
+
 protected:
     // Selection hooks: refresh the drive's capabilities before its INQUIRY,
     // set the quirk flags from the trimmed product id, and probe the write
@@ -152,6 +241,12 @@ private:
     bool traceShotUsed_ = false;
     alignas(8) std::array<uint8_t, kInquiryBufferSize> inquiry_{};
     WaitPolicy waitPolicy_;
+
+protected:
+    bool SendMmc(const uint8_t *cdb, uint8_t cdbLength, uint8_t direction, void *data,
+                 uint32_t length, uint32_t timeoutMs, bool pendingCounts = false);
+    uint8_t PrepareDiscQuery();
+    MmcState mmc_;
 };
 
 } // namespace zelvane

@@ -83,6 +83,7 @@ std::array<uint8_t, kWritePageKept> BuildWriteTypeProbePage(std::span<const uint
                                                             uint8_t writeType)
 {
     auto page = CopyPage(sensedPage);
+    page[1] = kWritePageLength;
     page[2] = writeType;
     page[3] = 0;
     page[4] = writeType == 3 ? 0x01 : 0x00;

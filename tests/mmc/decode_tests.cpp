@@ -335,12 +335,12 @@ TEST(DiscAnswerDecoding, TrackDiscCapacityAtip)
     DiscInfo d = DecodeDiscInfo(disc);
     EXPECT_EQ(d.discStatus, 1);
     EXPECT_TRUE(d.erasable);
-    EXPECT_EQ(RecordedSessions(d), 2);
+    EXPECT_EQ(RecordedSessionCount(d), 2);
     disc[2] = 0x02 | (3 << 2); // closed, last session complete
-    EXPECT_EQ(RecordedSessions(DecodeDiscInfo(disc)), 3);
+    EXPECT_EQ(RecordedSessionCount(DecodeDiscInfo(disc)), 3);
     disc[2] = 0x00; // blank: one empty session
     disc[4] = 1;
-    EXPECT_EQ(RecordedSessions(DecodeDiscInfo(disc)), 0);
+    EXPECT_EQ(RecordedSessionCount(DecodeDiscInfo(disc)), 0);
 
     auto cap = Bytes({0, 0x05, 0x7D, 0x3F, 0, 0, 0x08, 0});
     EXPECT_EQ(DecodeCapacity(cap).lastLba, 0x57D3Fu);

@@ -1,0 +1,85 @@
+// READ (10), WRITE (10) and SYNCHRONIZE CACHE.
+#include "core/commands.h"
+#include "core/timing.h"
+#include "core/write_parameters.h"
+
+namespace zelvane::vdrive {
+
+namespace {
+
+bool hits(uint32_t lba, uint32_t count, uint32_t address) { return address >= lba && address - lba < count; }
+
+// The data buffer must hold the whole transfer.
+std::span<uint8_t> transferBuffer(CommandContext &ctx, uint32_t count)
+{
+    const size_t bytes = size_t{count} * kSectorSize;
+    if (ctx.data.size() < bytes)
+        sense::invalidFieldInCdb();
+    return ctx.data.first(bytes);
+}
+
+void read10(CommandContext &ctx)
+{
+    const uint32_t lba = ctx.be32(2);
+    const uint32_t count = ctx.be16(7);
+    if (count == 0)
+        return;
+    const Disc &disc = ctx.state.disc;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!disc.readable(lba + i))
+            sense::lbaOutOfRange();
+    for (uint32_t bad : ctx.state.faults.readErrors)
+        if (hits(lba, count, bad))
+            sense::unrecoveredReadError();
+    auto buffer = transferBuffer(ctx, count);
+    ctx.store.readBlocks(lba, buffer);
+    ctx.transferred = buffer.size();
+}
+
+void write10(CommandContext &ctx)
+{
+    const uint32_t lba = ctx.be32(2);
+    const uint32_t count = ctx.be16(7);
+    DriveState &state = ctx.state;
+    checkWriteMode(state);
+    if (count == 0)
+        return;
+    state.disc.checkWritable(lba, count);
+    for (const auto &fault : state.faults.writeErrors)
+        if (hits(lba, count, fault.lba))
+            fail(fault.key, fault.asc, fault.ascq);
+    auto buffer = transferBuffer(ctx, count);
+    const bool simulate = testWrite(state) && state.disc.recording() == Recording::Sequential;
+    if (!simulate) {
+        ctx.store.writeBlocks(lba, buffer);
+        state.disc.record(lba, count);
+    }
+    ctx.delayMs = fillBuffer(state, buffer.size(), ctx.now);
+    ctx.transferred = buffer.size();
+    ctx.dirty = true;
+}
+
+void synchronizeCache(CommandContext &ctx)
+{
+    DriveState &state = ctx.state;
+    drainBuffer(state, ctx.now);
+    const int64_t duration = flushDurationMs(state);
+    if (ctx.at(1) & 0x02)
+        startOperation(state, Activity::Flushing, ctx.now, duration);
+    else if (state.speedMode == SpeedMode::Realtime)
+        ctx.delayMs = duration;
+    state.bufferFill = 0;
+    state.bufferStampMs = ctx.now + duration;
+    ctx.dirty = true;
+}
+
+} // namespace
+
+void addReadWriteCommands(std::vector<CommandSpec> &table)
+{
+    table.push_back({0x28, read10, true, false});
+    table.push_back({0x2A, write10, true, false});
+    table.push_back({0x35, synchronizeCache, true, false});
+}
+
+} // namespace zelvane::vdrive
