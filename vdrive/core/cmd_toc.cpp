@@ -10,7 +10,10 @@ std::vector<const Track *> tocTracks(const Disc &disc)
 {
     std::vector<const Track *> tracks;
     for (const auto &track : disc.tracks) {
-        if (disc.cd() ? track.closed : !track.invisible())
+        const bool listed = disc.recording() == Recording::Overwritable ? disc.readable(track.start)
+                            : disc.cd()                                  ? track.closed
+                                                                         : !track.invisible();
+        if (listed)
             tracks.push_back(&track);
     }
     return tracks;

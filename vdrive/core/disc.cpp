@@ -140,11 +140,13 @@ const Track *Disc::invisibleTrack() const
     return &tracks.back();
 }
 
-Track *Disc::writableTrackAt(uint32_t lba)
+const Track *Disc::writableTrackAt(uint32_t lba) const
 {
-    for (auto &track : tracks)
-        if (!track.closed && track.nextWritable() == lba)
+    for (const auto &track : tracks) {
+        const bool full = track.reserved && track.recorded >= track.reserved;
+        if (!track.closed && !full && track.nextWritable() == lba)
             return &track;
+    }
     return nullptr;
 }
 
@@ -219,7 +221,8 @@ uint32_t Disc::recordedEnd() const
     }
     uint32_t end = 0;
     for (const auto &track : tracks)
-        end = std::max(end, track.closed ? track.end() : track.nextWritable());
+        if (!track.invisible())
+            end = std::max(end, track.closed ? track.end() : track.nextWritable());
     return end;
 }
 
@@ -272,10 +275,7 @@ void Disc::checkWritable(uint32_t lba, uint32_t count) const
     }
     if (finalized)
         sense::invalidAddressForWrite();
-    const Track *track = nullptr;
-    for (const auto &candidate : tracks)
-        if (!candidate.closed && candidate.nextWritable() == lba)
-            track = &candidate;
+    const Track *track = writableTrackAt(lba);
     if (!track)
         sense::invalidAddressForWrite();
     const uint32_t limit = track->reserved ? track->start + track->reserved : capacity;
@@ -290,7 +290,8 @@ void Disc::record(uint32_t lba, uint32_t count)
         writtenEnd = std::max(writtenEnd, lba + count);
         return;
     }
-    writableTrackAt(lba)->recorded += count;
+    const Track *target = writableTrackAt(lba);
+    tracks[static_cast<size_t>(target - tracks.data())].recorded += count;
 }
 
 void Disc::closeTrack(uint32_t number)

@@ -66,7 +66,7 @@ struct Disc {
     const Track *trackByNumber(uint32_t number) const;
     const Track *trackContaining(uint32_t lba) const;
     const Track *invisibleTrack() const; // the open track ending the disc, if any
-    Track *writableTrackAt(uint32_t lba);
+    const Track *writableTrackAt(uint32_t lba) const;
 
     // Figures as READ TRACK INFORMATION reports them.
     uint32_t reportedSize(const Track &track) const;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 
 namespace zelvane::vdrive::tool {
 
@@ -36,10 +37,17 @@ double parsePositive(const std::string &text, const std::string &what)
     return value;
 }
 
-void updateState(const StateStore &store, const std::function<void(DriveState &)> &change)
+void updateState(const StateStore &store, const std::function<void(DriveState &)> &change, bool freshWhenUnreadable)
 {
     const auto lock = store.lock();
-    DriveState state = store.load();
+    DriveState state;
+    try {
+        state = store.load();
+    } catch (const std::runtime_error &error) {
+        if (!freshWhenUnreadable)
+            throw;
+        std::cerr << "zelvane-vdrive: " << error.what() << "; starting from a fresh drive\n";
+    }
     change(state);
     store.save(state);
 }

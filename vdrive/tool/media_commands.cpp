@@ -28,7 +28,7 @@ void insert(const Arguments &args, const StateStore &store)
     updateState(store, [&](DriveState &state) {
         store.clearImage();
         state.insert(Disc::blank(*kind, capacity), nowMs());
-    });
+    }, true);
     std::cout << "inserted a blank " << traitsOf(*kind).display << " of " << capacity << " sectors\n";
 }
 
@@ -48,7 +48,7 @@ void insertRom(const Arguments &args, const StateStore &store)
     updateState(store, [&](DriveState &state) {
         blocks = store.importImage(args[0]);
         state.insert(Disc::pressed(kind, blocks), nowMs());
-    });
+    }, true);
     std::cout << "inserted a pressed " << traitsOf(kind).display << " of " << blocks << " sectors\n";
 }
 

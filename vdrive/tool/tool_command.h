@@ -32,7 +32,9 @@ void addFaultCommands(std::vector<ToolCommand> &table);
 // Argument helpers: numbers in decimal, 0x-hex or h-suffixed hex.
 uint32_t parseNumber(const std::string &text, const std::string &what, uint64_t maximum = 0xFFFFFFFFu);
 double parsePositive(const std::string &text, const std::string &what);
-// Loads the state under the lock, lets `change` edit it and saves it.
-void updateState(const StateStore &store, const std::function<void(DriveState &)> &change);
+// Loads the state under the lock, lets `change` edit it and saves it. With
+// `freshWhenUnreadable` an unreadable state file is replaced by a fresh drive.
+void updateState(const StateStore &store, const std::function<void(DriveState &)> &change,
+                 bool freshWhenUnreadable = false);
 
 } // namespace zelvane::vdrive::tool

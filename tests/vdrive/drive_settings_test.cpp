@@ -1,0 +1,125 @@
+// Mode pages, speeds, configuration features and the drive buffer.
+#include "provider_harness.h"
+
+namespace zelvane::vdrive::test {
+namespace {
+
+using DriveSettings = VirtualDriveTest;
+
+TEST_F(DriveSettings, SetCdSpeedRoundsToTheMediumsSpeedList)
+{
+    insert(MediaKind::CdR, 50000);
+    auto page = in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF);
+    ASSERT_TRUE(page.ok());
+    ASSERT_EQ(page.data[8], 0x2A);
+    EXPECT_EQ(page.be16(8 + 18), 8467); // 48x
+    EXPECT_EQ(page.be16(8 + 30), 6);    // write speed descriptors
+    EXPECT_EQ(page.data[8 + 4] & 0x80, 0x80); // buffer underrun free
+
+    ASSERT_TRUE(in({0xBB, 0, 0xFF, 0xFF, 0x13, 0x88, 0, 0, 0, 0, 0, 0}).ok()); // 5000 KB/s
+    page = in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF);
+    EXPECT_EQ(page.be16(8 + 28), 4234); // 24x: the fastest not above the request
+    ASSERT_TRUE(in({0xBB, 0, 0xFF, 0xFF, 0x00, 0x64, 0, 0, 0, 0, 0, 0}).ok()); // 100 KB/s
+    EXPECT_EQ(in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF).be16(8 + 28), 1411); // the slowest
+
+    // The same request means another speed on another medium.
+    insert(MediaKind::DvdPlusRw, 100000);
+    ASSERT_TRUE(in({0xBB, 0, 0xFF, 0xFF, 0x2B, 0x5C, 0, 0, 0, 0, 0, 0}).ok()); // 11100 KB/s
+    EXPECT_EQ(in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF).be16(8 + 28), 11080); // 8x DVD
+
+    ASSERT_EQ(tool("model --zero-write-speed"), 0);
+    page = in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF);
+    EXPECT_EQ(page.be16(8 + 18), 0);
+    EXPECT_EQ(page.be16(8 + 20), 0);
+}
+
+TEST_F(DriveSettings, ModePagesAnswerAndValidate)
+{
+    insert(MediaKind::CdR, 50000);
+    EXPECT_SENSE(in({0x5A, 0, 0x30, 0, 0, 0, 0, 0, 128, 0}, 128), 0x05, 0x24, 0x00);
+    EXPECT_SENSE(in({0x5A, 0, 0xEA, 0, 0, 0, 0, 0, 128, 0}, 128), 0x05, 0x39, 0x00); // saved values
+    auto page = in({0x5A, 0, 0x05, 0, 0, 0, 0, 0x02, 0x00, 0}, 512);
+    ASSERT_TRUE(page.ok());
+    EXPECT_EQ(page.be16(0), 8 + 52 - 2);
+    EXPECT_EQ(page.data[8], 0x05);
+    EXPECT_EQ(page.data[8 + 4], 0x08);
+
+    // A CD takes raw, session-at-once and track-at-once; a DVD-R only the latter two incremental/DAO.
+    EXPECT_TRUE(setWriteParameters(0x03, 0x00, 0x01).ok());
+    EXPECT_TRUE(setWriteParameters(0x02, 0x00, 0x00).ok());
+    EXPECT_TRUE(setWriteParameters(0x01, 0x00, 0x00).ok());
+    EXPECT_SENSE(setWriteParameters(0x01, 0x00, 0x07), 0x05, 0x26, 0x00);
+    // Raw 2352-byte blocks cannot carry our 2048-byte writes.
+    EXPECT_SENSE(write(0, 1), 0x05, 0x64, 0x00);
+    ASSERT_TRUE(setWriteParameters(0x01, 0x04).ok());
+    EXPECT_TRUE(write(0, 1).ok());
+    EXPECT_SENSE(setWriteParameters(0x01, 0x80), 0x05, 0x26, 0x00); // multi-session 10b is reserved
+
+    insert(MediaKind::DvdR, 100000);
+    EXPECT_SENSE(setWriteParameters(0x03, 0x00, 0x01), 0x05, 0x26, 0x00);
+    EXPECT_TRUE(setWriteParameters(0x02, 0x00).ok());
+    EXPECT_SENSE(setWriteParameters(0x01, 0x00), 0x05, 0x26, 0x00);
+    EXPECT_TRUE(setWriteParameters(0x60, 0xE5, 0x08, 16).ok());
+    EXPECT_SENSE(setWriteParameters(0x60, 0xE5, 0x08, 32), 0x05, 0x26, 0x00);
+    EXPECT_SENSE(out({0x55, 0x00, 0, 0, 0, 0, 0, 0, 60, 0}, std::vector<uint8_t>(60, 0)), 0x05, 0x24, 0x00);
+}
+
+TEST_F(DriveSettings, ConfigurationReportsProfileAndWriteFeatures)
+{
+    insert(MediaKind::DvdPlusRw, 100000);
+    auto feature = in({0x46, 0x02, 0x00, 0x2A, 0, 0, 0, 0, 114, 0}, 114);
+    ASSERT_TRUE(feature.ok());
+    EXPECT_EQ(feature.be16(6), 0x001A);
+    EXPECT_EQ(feature.be16(8), 0x002A);
+    EXPECT_EQ(feature.data[10] & 0x01, 0x01); // current
+    EXPECT_EQ(feature.data[12], 0x01);        // writes DVD+RW
+    feature = in({0x46, 0x02, 0x00, 0x2F, 0, 0, 0, 0, 114, 0}, 114);
+    EXPECT_EQ(feature.be16(8), 0x002F);
+    EXPECT_EQ(feature.data[10] & 0x01, 0x00); // not current for DVD+RW
+    EXPECT_EQ(feature.data[12] & 0x46, 0x46); // buffer underrun free, test write, DVD-RW
+
+    auto all = in({0x46, 0x00, 0, 0, 0, 0, 0, 0x04, 0x00, 0}, 1024);
+    const uint32_t length = all.be32(0) + 4;
+    ASSERT_LE(length, 1024u);
+    bool currentProfileListed = false;
+    for (size_t at = 12; at + 4 <= size_t{12} + all.data[11]; at += 4)
+        currentProfileListed |= all.be16(at) == 0x001A && (all.data[at + 2] & 1);
+    EXPECT_TRUE(currentProfileListed);
+
+    ASSERT_EQ(tool("eject"), 0);
+    EXPECT_EQ(in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8).be16(6), 0x0000);
+    ASSERT_EQ(tool("model --no-get-configuration"), 0);
+    EXPECT_SENSE(in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8), 0x05, 0x20, 0x00);
+    ASSERT_EQ(tool("model --no-disc-information"), 0);
+    ASSERT_EQ(tool("load"), 0);
+    EXPECT_SENSE(discInfo(), 0x05, 0x20, 0x00);
+}
+
+TEST_F(DriveSettings, BufferFillsWithWritesAndDrainsAtTheSelectedSpeed)
+{
+    insert(MediaKind::CdR, 50000);
+    auto buffer = in({0x5C, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, 0x20);
+    ASSERT_TRUE(buffer.ok());
+    EXPECT_EQ(buffer.be32(4), 2u * 1024 * 1024);
+    EXPECT_EQ(buffer.be32(8), 2u * 1024 * 1024);
+
+    ASSERT_EQ(tool("speed realtime"), 0);
+    ASSERT_TRUE(in({0xBB, 0, 0xFF, 0xFF, 0x05, 0x83, 0, 0, 0, 0, 0, 0}).ok()); // 8x CD: 1411 KB/s
+    ASSERT_TRUE(write(0, 512).ok()); // 1 MiB
+    buffer = in({0x5C, 0, 0, 0, 0, 0, 0, 0, 0x20, 0}, 0x20);
+    const uint32_t freeBytes = buffer.be32(8);
+    EXPECT_LT(freeBytes, 2u * 1024 * 1024 - 900u * 1024);
+    EXPECT_GT(freeBytes, 1024u * 1024 - 1);
+
+    // Filling beyond the buffer makes the host wait for the drive: real time.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(write(512, 1024).ok()); // another 2 MiB
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GT(waited, std::chrono::milliseconds(400));
+    ASSERT_TRUE(in({0x35, 0x02, 0, 0, 0, 0, 0, 0, 0, 0}).ok());
+    EXPECT_SENSE(testUnitReady(), 0x02, 0x04, 0x08);
+    ASSERT_EQ(tool("speed fast"), 0);
+}
+
+} // namespace
+} // namespace zelvane::vdrive::test

@@ -1,0 +1,184 @@
+// Next writable address rules and session closing on CD-R, DVD-R and DVD+R,
+// checked through READ DISC/TRACK INFORMATION and READ TOC.
+#include "provider_harness.h"
+
+namespace zelvane::vdrive::test {
+namespace {
+
+using SequentialRecording = VirtualDriveTest;
+
+constexpr uint32_t kCapacity = 50000;
+
+// Multi-session 11b: the next session stays possible.
+constexpr uint8_t kTaoMultiSession[2] = {0x41, 0xC4};
+
+TEST_F(SequentialRecording, CdRWritesOnlyAtTheNextWritableAddress)
+{
+    insert(MediaKind::CdR, kCapacity);
+    EXPECT_SENSE(write(5, 1), 0x05, 0x21, 0x02);
+    ASSERT_TRUE(write(0, 300).ok());
+    EXPECT_SENSE(write(301, 10), 0x05, 0x21, 0x02);
+    EXPECT_SENSE(write(0, 10), 0x05, 0x21, 0x02);
+    ASSERT_TRUE(write(300, 10).ok());
+
+    const auto track = trackInfo(0xFF);
+    ASSERT_TRUE(track.ok());
+    EXPECT_EQ(track.data[2], 1);
+    EXPECT_EQ(track.data[7] & 0x01, 1); // NWA valid
+    EXPECT_EQ(track.be32(8), 0u);
+    EXPECT_EQ(track.be32(12), 310u);
+    EXPECT_EQ(track.be32(16), kCapacity - 310);
+    EXPECT_EQ(track.be32(24), kCapacity);
+
+    // Beyond the end of the disc.
+    insert(MediaKind::CdR, 100);
+    EXPECT_SENSE(write(0, 101), 0x05, 0x21, 0x00);
+}
+
+TEST_F(SequentialRecording, ClosingCdSessionsLeavesLeadOutAndLeadInGaps)
+{
+    insert(MediaKind::CdR, kCapacity);
+    ASSERT_TRUE(setWriteParameters(kTaoMultiSession[0], kTaoMultiSession[1]).ok());
+    EXPECT_SENSE(closeSession(), 0x05, 0x2C, 0x00); // nothing written yet
+    ASSERT_TRUE(write(0, 310).ok());
+    ASSERT_TRUE(closeTrack().ok());
+    ASSERT_TRUE(waitReady(2000));
+    ASSERT_TRUE(closeSession().ok());
+    ASSERT_TRUE(waitReady(2000));
+
+    // Track 1: 310 blocks plus 2 run-out blocks; session 2 starts 11400 blocks after its lead-out.
+    auto first = trackInfo(1);
+    EXPECT_EQ(first.be32(24), 312u);
+    EXPECT_EQ(first.data[7] & 0x01, 0);
+    auto open = trackInfo(0xFF);
+    EXPECT_EQ(open.data[2], 2);
+    EXPECT_EQ(open.data[3], 2);
+    EXPECT_EQ(open.be32(8), 312u + 11400u);
+    EXPECT_EQ(open.be32(12), 312u + 11400u);
+    EXPECT_EQ(open.be32(16), kCapacity - 11712u);
+
+    auto disc = discInfo();
+    EXPECT_EQ(disc.data[2], 0x01); // appendable, last session empty, not erasable
+    EXPECT_EQ(disc.data[4], 2);
+    EXPECT_EQ(disc.data[5], 2);
+    EXPECT_EQ(disc.data[6], 2);
+
+    ASSERT_TRUE(write(11712, 100).ok());
+    EXPECT_EQ(discInfo().data[2] & 0x0C, 0x04); // last session incomplete
+    ASSERT_TRUE(closeSession().ok());
+    ASSERT_TRUE(waitReady(2000));
+    // Later sessions: 6900 blocks of lead-out, lead-in and pre-gap.
+    EXPECT_EQ(trackInfo(0xFF).be32(12), 11712u + 102u + 6900u);
+    EXPECT_EQ(discInfo().data[4], 3);
+
+    // Table of contents: two tracks and the lead-out of the last closed session.
+    auto toc = in({0x43, 0, 0, 0, 0, 0, 0, 0, 100, 0}, 100);
+    ASSERT_TRUE(toc.ok());
+    EXPECT_EQ(toc.be16(0), 2 + 3 * 8);
+    EXPECT_EQ(toc.data[2], 1);
+    EXPECT_EQ(toc.data[3], 2);
+    EXPECT_EQ(toc.be32(8), 0u);
+    EXPECT_EQ(toc.data[14], 2);
+    EXPECT_EQ(toc.be32(16), 11712u);
+    EXPECT_EQ(toc.data[22], 0xAA);
+    EXPECT_EQ(toc.be32(24), 11712u + 102u);
+    auto msfToc = in({0x43, 0x02, 0, 0, 0, 0, 0, 0, 100, 0}, 100);
+    EXPECT_EQ(msfToc.data[9], 0); // track 1 at 00:02:00
+    EXPECT_EQ(msfToc.data[10], 2);
+
+    auto sessions = in({0x43, 0, 1, 0, 0, 0, 0, 0, 12, 0}, 12);
+    EXPECT_EQ(sessions.data[2], 1);
+    EXPECT_EQ(sessions.data[3], 2);
+    EXPECT_EQ(sessions.data[6], 2);
+    EXPECT_EQ(sessions.be32(8), 11712u);
+
+    // The data of both sessions reads back; the gap between them does not.
+    EXPECT_TRUE(read(11712, 100).ok());
+    EXPECT_EQ(read(0, 1).data[0], 0xA5);
+    EXPECT_SENSE(read(5000, 1), 0x05, 0x21, 0x00);
+    auto capacity = in({0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 8);
+    EXPECT_EQ(capacity.be32(0), 11712u + 102u - 1u);
+    EXPECT_EQ(capacity.be32(4), 2048u);
+}
+
+TEST_F(SequentialRecording, CdAtipGivesLeadOutAndDiscType)
+{
+    insert(MediaKind::CdRw, kCapacity);
+    auto atip = in({0x43, 0x02, 0x04, 0, 0, 0, 0, 0, 28, 0}, 28);
+    ASSERT_TRUE(atip.ok());
+    EXPECT_EQ(atip.data[6] & 0xC0, 0xC0); // CD-RW
+    const uint32_t leadOut = atip.data[12] * 4500u + atip.data[13] * 75u + atip.data[14];
+    EXPECT_EQ(leadOut, kCapacity + 150);
+    EXPECT_SENSE(in({0x43, 0, 0, 0, 0, 0, 0, 0, 100, 0}, 100), 0x05, 0x24, 0x00); // blank: no TOC
+
+    insert(MediaKind::CdR, kCapacity);
+    EXPECT_EQ(in({0x43, 0x02, 0x04, 0, 0, 0, 0, 0, 28, 0}, 28).data[6] & 0xC0, 0x80);
+    ASSERT_EQ(tool("model --no-atip"), 0);
+    EXPECT_SENSE(in({0x43, 0x02, 0x04, 0, 0, 0, 0, 0, 28, 0}, 28), 0x05, 0x24, 0x00);
+    insert(MediaKind::DvdR, 100000);
+    ASSERT_EQ(tool("model --default"), 0);
+    EXPECT_SENSE(in({0x43, 0x02, 0x04, 0, 0, 0, 0, 0, 28, 0}, 28), 0x05, 0x24, 0x00);
+}
+
+TEST_F(SequentialRecording, DvdRBordersAndFinalising)
+{
+    insert(MediaKind::DvdR, 100000);
+    // Track-at-once does not exist on DVD-R.
+    EXPECT_SENSE(setWriteParameters(0x41, 0xC5), 0x05, 0x26, 0x00);
+    ASSERT_TRUE(setWriteParameters(0x40, 0xC5).ok());
+    ASSERT_TRUE(write(0, 20).ok());
+    ASSERT_TRUE(closeSession().ok());
+    ASSERT_TRUE(waitReady(2000));
+    // The border closes on an ECC block; the next border starts after border-out and border-in.
+    EXPECT_EQ(trackInfo(1).be32(24), 32u);
+    EXPECT_EQ(trackInfo(2).be32(12), 32u + kDvdMinusBorderGap);
+
+    // Multi-session 00b: closing the session closes the disc.
+    ASSERT_TRUE(setWriteParameters(0x40, 0x05).ok());
+    ASSERT_TRUE(write(32 + kDvdMinusBorderGap, 16).ok());
+    ASSERT_TRUE(closeSession().ok());
+    ASSERT_TRUE(waitReady(2000));
+    auto disc = discInfo();
+    EXPECT_EQ(disc.data[2], 0x0E); // complete, last session complete
+    EXPECT_EQ(disc.data[4], 2);
+    EXPECT_SENSE(write(32 + kDvdMinusBorderGap + 16, 16), 0x05, 0x21, 0x02);
+    EXPECT_SENSE(trackInfo(0xFF), 0x05, 0x24, 0x00);
+}
+
+TEST_F(SequentialRecording, DvdPlusRSessionsAndFinalise)
+{
+    insert(MediaKind::DvdPlusR, 100000);
+    ASSERT_TRUE(write(0, 40).ok());
+    ASSERT_TRUE(closeTrack().ok());
+    ASSERT_TRUE(waitReady(2000));
+    ASSERT_TRUE(closeSession().ok()); // DVD+R keeps the disc appendable
+    ASSERT_TRUE(waitReady(2000));
+    EXPECT_EQ(discInfo().data[2], 0x01);
+    EXPECT_EQ(trackInfo(0xFF).be32(12), 48u + kDvdPlusSessionGap);
+    // Finalising with the last session still empty.
+    ASSERT_TRUE(in({0x5B, 0, 0x05, 0, 0, 0, 0, 0, 0, 0}).ok());
+    ASSERT_TRUE(waitReady(2000));
+    auto disc = discInfo();
+    EXPECT_EQ(disc.data[2], 0x0E);
+    EXPECT_EQ(disc.data[4], 1);
+    // Finalising is a DVD+R close function only.
+    insert(MediaKind::CdR, kCapacity);
+    ASSERT_TRUE(write(0, 16).ok());
+    EXPECT_SENSE(in({0x5B, 0, 0x05, 0, 0, 0, 0, 0, 0, 0}), 0x05, 0x24, 0x00);
+}
+
+TEST_F(SequentialRecording, ReservedTrackTakesWritesAndInvisibleTrackFollows)
+{
+    insert(MediaKind::DvdR, 100000);
+    ASSERT_TRUE(in({0x53, 0, 0, 0, 0, 0, 0, 0x03, 0xE8, 0, 0, 0}).ok()); // 1000 blocks
+    auto reserved = trackInfo(1);
+    EXPECT_EQ(reserved.be32(24), 1008u); // rounded up to the ECC block
+    EXPECT_EQ(reserved.data[6] & 0x80, 0x80);
+    EXPECT_EQ(trackInfo(0xFF).be32(8), 1008u);
+    ASSERT_TRUE(write(0, 1008).ok());
+    EXPECT_SENSE(write(1008 - 16, 16), 0x05, 0x21, 0x02);
+    EXPECT_SENSE(in({0x53, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 0x05, 0x24, 0x00);
+}
+
+} // namespace
+} // namespace zelvane::vdrive::test
