@@ -1,6 +1,9 @@
-// Saves a picture of every wizard page: zelvane-screenshots OUTPUT_FOLDER.
-// The drive is scripted: a DVD writer holding a written DVD+R.
+// Saves a picture of every wizard page and of the help window:
+//   zelvane-screenshots OUTPUT_FOLDER [--virtual-drive]
+// The drives are scripted (a reader and a DVD writer holding a written
+// DVD+R), or with --virtual-drive the engine's own, as the program finds them.
 #include "choose_task.h"
+#include "engine_backend.h"
 #include "global.h"
 #include "main.h"
 #include "scripted_backend.h"
@@ -9,6 +12,7 @@
 #include <QDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 using namespace zelvane::app;
 using namespace zelvane::app::testing;
@@ -41,21 +45,22 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zelvane-screenshots OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: zelvane-screenshots OUTPUT_FOLDER [--virtual-drive]\n");
         return 2;
     }
+    const bool engineDrives = argc > 2 && std::strcmp(argv[2], "--virtual-drive") == 0;
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
     InteractionRecorder answers; // no dialog may block the run
     answers.openFileAnswer = QStringLiteral("/tmp/disc.iso");
 
-    TForm1 window(DemoBurner());
+    TForm1 window(engineDrives ? MakeEngineBackend() : std::unique_ptr<DriveBackend>(DemoBurner()));
     window.show();
     int failures = 0;
-    auto save = [&](const QString &name) {
+    auto save = [&](const QString &name, QWidget *shown = nullptr) {
         QApplication::processEvents();
         const QString file = out.filePath(name + QStringLiteral(".png"));
-        if (!window.grab().save(file)) {
+        if (!(shown ? shown : &window)->grab().save(file)) {
             std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
             ++failures;
             return;
@@ -81,6 +86,10 @@ int main(int argc, char **argv)
         task(Task::DiscInfo);
         window.PngSpeedButton1Click();
         save(QStringLiteral("6-info"));
+        window.PngSpeedButton3Click();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible() && top != &window)
+                save(QStringLiteral("6-info-help"), top);
         window.PngSpeedButton1Click();
         save(QStringLiteral("7-sessions"));
         window.PngSpeedButton2Click();
