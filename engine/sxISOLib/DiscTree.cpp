@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <unordered_set>
 
 namespace zelvane {
 
@@ -195,8 +194,7 @@ int TDiscTree::AddFileEntry(TDEntry *directory, const TSearchRecord &d, std::uin
 
     std::string isoName = asciiUpper(shortName);
     if (isoName.empty() || isoName.size() > kMaxIsoFileName) {
-        std::unordered_set<std::string> none;
-        isoName = generateShortName(longName, none);
+        isoName = ShortNameGenerator().generate(longName);
     }
     entry->IsoName = std::move(isoName);
     entry->LongName = longName;
