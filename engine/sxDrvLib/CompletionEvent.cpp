@@ -16,10 +16,10 @@ void CompletionEvent::Signal(ZvCompletion *self)
     if (self == nullptr || self->context == nullptr)
         return;
     auto *event = static_cast<CompletionEvent *>(self->context);
-    {
-        std::lock_guard lock(event->mutex_);
-        event->isSignalled_ = true;
-    }
+    // Notify under the lock: the waiter may free the event as soon as it
+    // sees the flag, and it can only see it after this lock is released.
+    std::lock_guard lock(event->mutex_);
+    event->isSignalled_ = true;
     event->signalled_.notify_all();
 }
 

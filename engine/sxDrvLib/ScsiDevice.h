@@ -150,7 +150,7 @@ private:
     std::array<uint8_t, ZV_SENSE_AREA> lastSense_{};
     bool busy_ = false;
     bool traceShotUsed_ = false;
-    std::array<uint8_t, kInquiryBufferSize> inquiry_{};
+    alignas(8) std::array<uint8_t, kInquiryBufferSize> inquiry_{};
     WaitPolicy waitPolicy_;
 };
 
