@@ -121,7 +121,7 @@ TDEntry *TDiscTree::AddDirectoryEntry(TDEntry *parent, const TSearchRecord &d)
         return nullptr;
     }
 
-    const std::string shortName = d.AlternateName.empty() ? unicodeUpper(d.Name) : d.AlternateName;
+    const std::string shortName = d.AlternateName.empty() ? asciiUpper(d.Name) : d.AlternateName;
     auto directory = std::make_unique<TDEntry>();
     auto entry = std::make_unique<TFEntry>();
     directory->Parent = parent;
