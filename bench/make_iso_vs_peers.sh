@@ -36,11 +36,13 @@ time_of() {
     "$@" > /dev/null 2>&1
     end=$(date +%s.%N)
     local t
-    t=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+    t=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
   done
   printf '%.3f' "$best"
 }
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
 
 for tree in small large; do
   src=$work/$tree
@@ -49,10 +51,10 @@ for tree in small large; do
   g=$(time_of genisoimage -quiet -J -o "$work/g.iso" "$src")
   x=$(time_of xorriso -as mkisofs -quiet -J -o "$work/x.iso" "$src")
   printf '%-6s make-iso %7ss  genisoimage -J %7ss (ratio %.2f)  xorriso -as mkisofs -J %7ss (ratio %.2f)\n' \
-    "$tree" "$z" "$g" "$(echo "$z / $g" | bc -l)" "$x" "$(echo "$z / $x" | bc -l)"
+    "$tree" "$z" "$g" "$(ratio "$z" "$g")" "$x" "$(ratio "$z" "$x")"
   if [ "$tree" = large ]; then
     c=$(time_of sh -c "cat '$src'/* > '$work/cat.out'")
-    printf '%-6s cat of the same data %7ss (make-iso / cat %.2f)\n' "$tree" "$c" "$(echo "$z / $c" | bc -l)"
+    printf '%-6s cat of the same data %7ss (make-iso / cat %.2f)\n' "$tree" "$c" "$(ratio "$z" "$c")"
   fi
   rm -f "$work"/*.iso "$work/cat.out"
 done

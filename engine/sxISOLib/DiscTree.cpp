@@ -15,6 +15,7 @@ namespace {
 
 // Longest ISO 9660 file identifier of level 2 (30 characters with ";1").
 constexpr std::size_t kMaxIsoFileName = 28;
+constexpr std::size_t kMaxIsoDirectoryName = 31;
 
 std::string_view stripOne(std::string_view text, char c)
 {
@@ -121,7 +122,10 @@ TDEntry *TDiscTree::AddDirectoryEntry(TDEntry *parent, const TSearchRecord &d)
         return nullptr;
     }
 
-    const std::string shortName = d.AlternateName.empty() ? unicodeUpper(d.Name) : d.AlternateName;
+    std::string shortName = d.AlternateName.empty() ? asciiUpper(d.Name) : d.AlternateName;
+    // A folder identifier of ISO 9660 level 2 has at most 31 characters.
+    if (shortName.size() > kMaxIsoDirectoryName)
+        shortName = ruleSName(d.Name);
     auto directory = std::make_unique<TDEntry>();
     auto entry = std::make_unique<TFEntry>();
     directory->Parent = parent;

@@ -34,6 +34,23 @@ TEST(Names, DirectoryCreatedByNameUsesRuleS)
     EXPECT_EQ(folder->Self->IsoName, "MY_DIR__X_");
 }
 
+TEST(Names, IsoIdentifiersStayWithinLevelTwoLengths)
+{
+    TSarnixBurner burner;
+    TSearchRecord folder;
+    folder.Name = std::string(30, 'x') + "ъ";  // 32 bytes of UTF-8
+    folder.Attr = faDirectory;
+    TDEntry *added = burner.AddDirectoryEntry(burner.Tree().Root(), folder);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->IsoName, "XXXXXXXXXXXXX");
+    TSearchRecord file;
+    file.Name = "a long name without a short one.txt";
+    file.AlternateName = "A LONG NAME WITHOUT A SHORT ONE.TXT";
+    file.Attr = faArchive;
+    ASSERT_EQ(burner.AddFileEntry(burner.Tree().Root(), file, 0, 0, "/f"), 1);
+    EXPECT_EQ(burner.Tree().Root()->LastChild->IsoName, "ALONGN~1.TXT");
+}
+
 TEST(Names, EightDotThreeFitIgnoresCase)
 {
     EXPECT_TRUE(fitsEightDotThree("readme.txt"));
