@@ -23,11 +23,11 @@ bool TSCSIDevice::UpdateCapabilities()
     mmc_.maxReadSpeed = 0;
     mmc_.driveReportsUnderrun = false;
 
-    std::array<uint8_t, kDefaultPageLength> defaults{};
+    alignas(8) std::array<uint8_t, kDefaultPageLength> defaults{};
     if (ModeSense(kCapabilitiesPage, true, defaults)) {
         MoveModePageToStart(defaults, kCapabilitiesPage);
         mmc_.capabilities = CapabilitiesFromPage(defaults);
-        std::array<uint8_t, kUnderrunPageLength> underrun{};
+        alignas(8) std::array<uint8_t, kUnderrunPageLength> underrun{};
         if (ModeSense(kUnderrunPage, false, underrun) && FindModePage(underrun, kUnderrunPage))
             mmc_.capabilities |= kUnderrunProtection;
         mmc_.driveReportsUnderrun = (mmc_.capabilities & kUnderrunProtection) != 0;
@@ -43,7 +43,7 @@ bool TSCSIDevice::UpdateCapabilities()
         }
     }
 
-    std::array<uint8_t, kCurrentCapabilitiesLength> current{};
+    alignas(8) std::array<uint8_t, kCurrentCapabilitiesLength> current{};
     if (!ModeSense(kCapabilitiesPage, false, current))
         return false;
     MoveModePageToStart(current, kCapabilitiesPage);

@@ -63,8 +63,12 @@ uint32_t TSCSIDevice::UsedBlocks()
     if (track.trackSize == kUnknownBlocks)
         return 0;
     switch (code) {
-    case kMediaDvdRwRestricted:
     case kMediaDvdRwSequential:
+        // An appendable disc: its open track starts where the data ends.
+        if (track.nextWritableValid && track.nextWritable != 0)
+            return track.nextWritable;
+        [[fallthrough]];
+    case kMediaDvdRwRestricted:
         if (ReadFormatCapacities())
             return track.trackSize == track.freeBlocks ? 0 : track.trackSize;
         return track.nextWritable;
@@ -83,7 +87,7 @@ uint32_t TSCSIDevice::Capacity()
     if (IsCdMedia(code)) {
         const uint32_t n = std::min(RecordedSessionCount(disc), 255);
         uint32_t capacity = 0;
-        std::array<uint8_t, kAtipLength> atip{};
+        alignas(8) std::array<uint8_t, kAtipLength> atip{};
         uint32_t lastLba = 0;
         uint32_t blockLength = 0;
         if (ReadToc(kTocAtip, true, 0, atip)) {

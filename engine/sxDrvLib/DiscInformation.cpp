@@ -27,16 +27,16 @@ TDisc TSCSIDevice::DiscInformation()
     }
     disc.valid = true;
 
-    std::array<uint8_t, 114> toc{};
+    alignas(8) std::array<uint8_t, 114> toc{};
     if (ReadToc(0, false, 0, toc)) {
         const uint8_t lastTrack = toc[3];
         ReadToc(0, false, lastTrack, toc);
-        std::array<uint8_t, 4> sessions{};
+        alignas(8) std::array<uint8_t, 4> sessions{};
         if (ReadToc(1, false, 0, sessions)) {
             disc.firstSession = sessions[2];
             disc.lastSession = sessions[3];
         }
-        std::array<uint8_t, kAtipLength> atip{};
+        alignas(8) std::array<uint8_t, kAtipLength> atip{};
         disc.capacity = ReadToc(4, true, 0, atip) ? static_cast<int32_t>(AtipLeadOutBlocks(atip)) : 0;
         disc.mediaText = "CD-ROM";
     }

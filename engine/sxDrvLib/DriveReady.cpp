@@ -29,7 +29,7 @@ bool TSCSIDevice::WaitUntilReady(int totalMs, int stepMs)
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     };
     const auto lastAsc = [this] { return LastSense()[kSenseAsc]; };
-    std::array<uint8_t, 40> sense{};
+    alignas(8) std::array<uint8_t, 40> sense{};
 
     if (mmc_.quirks.slowReady) {
         do {

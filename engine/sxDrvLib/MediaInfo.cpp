@@ -21,7 +21,7 @@ uint8_t TSCSIDevice::GetMediaCode()
     if (GetConfiguration(2, 0))
         code = MediaCodeFromProfile(AnswerBytes(mmc_.configuration).be16(6));
     if (code == kMediaUnknown) {
-        std::array<uint8_t, kAtipLength> atip{};
+        alignas(8) std::array<uint8_t, kAtipLength> atip{};
         if (ReadToc(kTocAtip, true, 0, atip))
             code = MediaCodeFromAtip(atip);
     }

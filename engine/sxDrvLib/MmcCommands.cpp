@@ -301,7 +301,7 @@ bool TSCSIDevice::SendDvdStructure(uint8_t format, std::span<const uint8_t> para
 
 bool TSCSIDevice::WriteTimestamp(const std::tm &localTime)
 {
-    std::array<uint8_t, 22> list{};
+    alignas(8) std::array<uint8_t, 22> list{};
     PutBe16(&list[0], 0x0014);
     char digits[15];
     std::snprintf(digits, sizeof digits, "%04d%02d%02d%02d%02d%02d",

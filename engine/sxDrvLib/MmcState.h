@@ -23,17 +23,17 @@ constexpr size_t kWritePageSenseLength = 512;
 
 struct MmcState {
     // Answers of the last commands of their kind.
-    std::array<uint8_t, kDiscInfoLength> discInfo{};
-    std::array<uint8_t, kTrackInfoLength> trackInfo{};
-    std::array<uint8_t, kFormatCapacitiesLength> formatCapacities{};
-    std::array<uint8_t, kConfigurationLength> configuration{};
-    std::array<uint8_t, kCapacityLength> capacity{};
-    std::array<uint8_t, kBufferCapacityLength> bufferCapacity{};
+    alignas(8) std::array<uint8_t, kDiscInfoLength> discInfo{};
+    alignas(8) std::array<uint8_t, kTrackInfoLength> trackInfo{};
+    alignas(8) std::array<uint8_t, kFormatCapacitiesLength> formatCapacities{};
+    alignas(8) std::array<uint8_t, kConfigurationLength> configuration{};
+    alignas(8) std::array<uint8_t, kCapacityLength> capacity{};
+    alignas(8) std::array<uint8_t, kBufferCapacityLength> bufferCapacity{};
 
     // Page 2Ah as current values, moved to its start.
-    std::array<uint8_t, kCurrentCapabilitiesLength> capabilitiesPage{};
+    alignas(8) std::array<uint8_t, kCurrentCapabilitiesLength> capabilitiesPage{};
     // Page 05h as last sensed, moved to its start.
-    std::array<uint8_t, kWritePageKept> writePage{};
+    alignas(8) std::array<uint8_t, kWritePageKept> writePage{};
 
     CapabilitySet capabilities = 0;
     bool driveReportsUnderrun = false; // from page 2Ah or page 30h, before quirks

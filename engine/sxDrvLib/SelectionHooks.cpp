@@ -39,7 +39,7 @@ void TSCSIDevice::ProbeWriteTypes()
     }};
     mmc_.writeTypes = 0;
     for (const Probe &probe : kProbes) {
-        std::array<uint8_t, kWritePageSenseLength> answer{};
+        alignas(8) std::array<uint8_t, kWritePageSenseLength> answer{};
         if (!ModeSense(kWriteParametersPage, false, answer))
             continue;
         MoveModePageToStart(answer, kWriteParametersPage);

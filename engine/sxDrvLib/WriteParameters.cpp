@@ -13,7 +13,7 @@ bool TSCSIDevice::SetWriteParameters(bool testWrite, bool underrunProtection, in
 {
     if (mediaCode == kMediaDvdRam)
         return true; // DVD-RAM is written without write parameters
-    std::array<uint8_t, kWritePageSenseLength> answer{};
+    alignas(8) std::array<uint8_t, kWritePageSenseLength> answer{};
     if (!ModeSense(kWriteParametersPage, false, answer))
         return false;
     MoveModePageToStart(answer, kWriteParametersPage);

@@ -25,7 +25,7 @@ Drive &TheDrive()
 
 void Fill(ZvSrbExec &srb, const std::vector<uint8_t> &bytes)
 {
-    if (!srb.data || !(srb.flags & ZV_SRB_DIR_IN))
+    if (!srb.data || bytes.empty() || !(srb.flags & ZV_SRB_DIR_IN))
         return;
     std::memcpy(srb.data, bytes.data(), std::min<size_t>(bytes.size(), srb.data_length));
 }

@@ -125,6 +125,10 @@ TEST_F(ScriptedDriveTest, DvdSequentialMedia)
 
 TEST_F(ScriptedDriveTest, DiscRecord)
 {
+    std::vector<std::string> debug;
+    device->OnDebugMessage = [&debug](TSCSIDevice *, const std::string &text, uint8_t) {
+        debug.push_back(text);
+    };
     disc->profile = 0x0009;
     disc->toc = std::vector<uint8_t>{0, 10, 1, 1, 0, 0x14, 1, 0, 0, 0, 0, 0};
     disc->atip = AtipBytes(79, 59, 72, false);
@@ -141,6 +145,12 @@ TEST_F(ScriptedDriveTest, DiscRecord)
     EXPECT_EQ(record.lastSessionState, 0);
     EXPECT_EQ(record.firstSession, 1);
     EXPECT_EQ(record.lastSession, 1);
+    device->UsedBlocks();
+    device->Capacity();
+    device->UpdateCapabilities();
+    // Every answer buffer is aligned as providers require.
+    for (const auto &line : debug)
+        EXPECT_NE(line.rfind("aaaa", 0), 0u) << line;
 
     // A drive without READ DISC INFORMATION: used blocks from READ CAPACITY.
     disc->discInfo.reset();

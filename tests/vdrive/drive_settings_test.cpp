@@ -121,5 +121,43 @@ TEST_F(DriveSettings, BufferFillsWithWritesAndDrainsAtTheSelectedSpeed)
     ASSERT_EQ(tool("speed fast"), 0);
 }
 
+TEST_F(DriveSettings, RecordingSupportCommandsCheckMediumAndParameters)
+{
+    insert(MediaKind::DvdR, 100000);
+    // Time stamp (format 0Fh, 22 bytes) on DVD-R; a short list is refused.
+    std::vector<uint8_t> stamp(22, '0');
+    stamp[0] = 0x00;
+    stamp[1] = 0x14;
+    EXPECT_TRUE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x0F, 0, 22, 0, 0}, stamp).ok());
+    EXPECT_SENSE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x0F, 0, 2, 0, 0}, {0, 0x14}), 0x05, 0x1A, 0x00);
+    EXPECT_SENSE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x77, 0, 22, 0, 0}, stamp), 0x05, 0x24, 0x00);
+    EXPECT_TRUE(in({0x54, 0x01, 0, 0, 0, 0, 0, 0, 0, 0}).ok()); // OPC
+    EXPECT_TRUE(in({0x01, 0, 0, 0, 0, 0}).ok());                // REZERO
+
+    // SET STREAMING: 5540 KB in 1000 ms is 4x DVD.
+    std::vector<uint8_t> performance(28, 0);
+    performance[15] = 0x01; // read size 1 KB
+    performance[18] = 0x03; // read time 1000 ms
+    performance[19] = 0xE8;
+    performance[22] = 0x15; // write size 5540 KB
+    performance[23] = 0xA4;
+    performance[26] = 0x03; // write time 1000 ms
+    performance[27] = 0xE8;
+    EXPECT_TRUE(out({0xB6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 28, 0}, performance).ok());
+    EXPECT_EQ(in({0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 0xFF, 0}, 0xFF).be16(8 + 28), 5540);
+    EXPECT_SENSE(out({0xB6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0}, std::vector<uint8_t>(20, 0)), 0x05, 0x1A, 0x00);
+
+    // A cue sheet belongs to session-at-once on CD.
+    std::vector<uint8_t> cue(16, 0);
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x30, 0x00);
+    insert(MediaKind::CdR, 50000);
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x2C, 0x00);
+    ASSERT_TRUE(setWriteParameters(0x02, 0x00).ok());
+    EXPECT_TRUE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue).ok());
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 12, 0}, std::vector<uint8_t>(12, 0)), 0x05, 0x1A, 0x00);
+    // SEND DVD STRUCTURE has no meaning on a CD.
+    EXPECT_SENSE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x0F, 0, 22, 0, 0}, stamp), 0x05, 0x30, 0x00);
+}
+
 } // namespace
 } // namespace zelvane::vdrive::test

@@ -180,5 +180,18 @@ TEST_F(SequentialRecording, ReservedTrackTakesWritesAndInvisibleTrackFollows)
     EXPECT_SENSE(in({0x53, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 0x05, 0x24, 0x00);
 }
 
+TEST_F(SequentialRecording, TestWriteRecordsNothing)
+{
+    insert(MediaKind::CdR, kCapacity);
+    ASSERT_TRUE(setWriteParameters(0x51, 0xC4).ok()); // track-at-once, test write
+    ASSERT_TRUE(write(0, 32).ok());
+    ASSERT_TRUE(write(32, 32).ok());
+    ASSERT_TRUE(closeTrack().ok());
+    ASSERT_TRUE(waitReady(2000));
+    EXPECT_EQ(discInfo().data[2] & 0x03, 0); // still blank
+    EXPECT_EQ(trackInfo(0xFF).be32(12), 0u);
+    EXPECT_SENSE(read(0, 1), 0x05, 0x21, 0x00);
+}
+
 } // namespace
 } // namespace zelvane::vdrive::test

@@ -44,12 +44,21 @@ void write10(CommandContext &ctx)
     checkWriteMode(state);
     if (count == 0)
         return;
-    state.disc.checkWritable(lba, count);
+    const bool simulate = simulating(state);
+    if (simulate) {
+        // A test write follows the host along the disc without recording anything.
+        const Track *open = state.disc.invisibleTrack();
+        if (!open || lba < open->nextWritable())
+            sense::invalidAddressForWrite();
+        if (uint64_t{lba} + count > state.disc.capacity)
+            sense::lbaOutOfRange();
+    } else {
+        state.disc.checkWritable(lba, count);
+    }
     for (const auto &fault : state.faults.writeErrors)
         if (hits(lba, count, fault.lba))
             fail(fault.key, fault.asc, fault.ascq);
     auto buffer = transferBuffer(ctx, count);
-    const bool simulate = testWrite(state) && state.disc.recording() == Recording::Sequential;
     if (!simulate) {
         ctx.store.writeBlocks(lba, buffer);
         state.disc.record(lba, count);

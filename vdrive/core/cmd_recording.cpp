@@ -1,5 +1,5 @@
 // CLOSE TRACK/SESSION, RESERVE TRACK, SEND OPC INFORMATION,
-// SEND DVD STRUCTURE, SET STREAMING and SET CD SPEED.
+// SEND DVD STRUCTURE, SET STREAMING, SET CD SPEED and SEND CUE SHEET.
 #include "core/commands.h"
 #include "core/timing.h"
 #include "core/write_parameters.h"
@@ -42,7 +42,7 @@ void closeTrackSession(CommandContext &ctx)
         return;
     }
     const bool plusR = disc.kind == MediaKind::DvdPlusR;
-    const bool simulated = testWrite(state) && !plusR;
+    const bool simulated = simulating(state);
     switch (function) {
     case 1:
         if (!simulated)
@@ -129,6 +129,21 @@ void setStreaming(CommandContext &ctx)
     ctx.dirty = true;
 }
 
+void sendCueSheet(CommandContext &ctx)
+{
+    const Disc &disc = ctx.state.disc;
+    if (!disc.cd() || disc.recording() != Recording::Sequential)
+        sense::incompatibleMedium();
+    if (writeType(ctx.state) != WriteType::SessionAtOnce)
+        sense::commandSequenceError(); // a cue sheet belongs to session-at-once recording
+    const uint32_t length = uint32_t{ctx.at(6)} << 16 | ctx.be16(7);
+    const auto sheet = ctx.parameters(length);
+    if (length == 0 || length % 8 != 0 || sheet.size() != length)
+        sense::parameterListLengthError();
+    if (!disc.invisibleTrack() || disc.invisibleTrack()->recorded != 0)
+        sense::commandSequenceError();
+}
+
 void setCdSpeed(CommandContext &ctx)
 {
     ctx.state.requestedReadSpeed = ctx.be16(2);
@@ -146,6 +161,7 @@ void addRecordingCommands(std::vector<CommandSpec> &table)
     table.push_back({0xBF, sendDvdStructure, true, false});
     table.push_back({0xB6, setStreaming, false, false});
     table.push_back({0xBB, setCdSpeed, false, false});
+    table.push_back({0x5D, sendCueSheet, true, false});
 }
 
 } // namespace zelvane::vdrive

@@ -113,22 +113,21 @@ StateStore::Lock StateStore::lock() const
 DriveState StateStore::load() const
 {
     const auto path = folder_ / "state";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return DriveState{};
-        ioFailure("cannot open", path);
-    }
+    if (!std::filesystem::exists(path))
+        return DriveState{};
+    FileHandle file(path, O_RDONLY, "cannot open");
     std::string text;
     char buf[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0)
-            text.append(buf, static_cast<size_t>(n));
-    const bool failed = n < 0;
-    ::close(fd);
-    if (failed)
-        ioFailure("cannot read", path);
+    for (;;) {
+        const ssize_t n = ::read(file.fd(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ioFailure("cannot read", path);
+        if (n == 0)
+            break;
+        text.append(buf, static_cast<size_t>(n));
+    }
     return DriveState::parse(text);
 }
 
@@ -149,20 +148,12 @@ void StateStore::save(const DriveState &state) const
 
 void StateStore::readBlocks(uint32_t lba, std::span<uint8_t> out) const
 {
-    const int fd = ::open(imagePath().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT)
-            ioFailure("cannot open", imagePath());
-        std::memset(out.data(), 0, out.size());
+    if (!std::filesystem::exists(imagePath())) {
+        std::memset(out.data(), 0, out.size()); // nothing written yet
         return;
     }
-    try {
-        readAvailable(fd, out.data(), out.size(), off_t{lba} * kSectorSize, imagePath());
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    FileHandle file(imagePath(), O_RDONLY, "cannot open");
+    readAvailable(file.fd(), out.data(), out.size(), off_t{lba} * kSectorSize, imagePath());
 }
 
 void StateStore::writeBlocks(uint32_t lba, std::span<const uint8_t> in) const

@@ -12,6 +12,12 @@ bool knownDataBlockType(uint8_t type) { return type <= 3 || (type >= 8 && type <
 
 } // namespace
 
+bool simulating(const DriveState &state)
+{
+    const MediaKind kind = state.disc.kind;
+    return testWrite(state) && (kind == MediaKind::CdR || kind == MediaKind::CdRw || dvdMinusSequential(kind));
+}
+
 void validateWriteParameters(std::span<const uint8_t> page, const DriveState &state)
 {
     if (page.size() < kWriteParametersLength || page[1] < kWriteParametersLength - 2)

@@ -12,6 +12,8 @@ enum class WriteType : uint8_t { Incremental = 0, TrackAtOnce = 1, SessionAtOnce
 
 inline WriteType writeType(const DriveState &state) { return static_cast<WriteType>(state.writeParameters[2] & 0x0F); }
 inline bool testWrite(const DriveState &state) { return state.writeParameters[2] & 0x10; }
+// Test writing applies to CD-R/RW and DVD-R/-RW: the laser stays off, nothing is recorded.
+bool simulating(const DriveState &state);
 // Multi-session field 11b: another session may follow once this one is closed.
 inline bool nextSessionAllowed(const DriveState &state) { return (state.writeParameters[3] >> 6) == 3; }
 inline uint8_t dataBlockType(const DriveState &state) { return state.writeParameters[4] & 0x0F; }
