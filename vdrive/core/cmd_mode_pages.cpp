@@ -62,7 +62,7 @@ std::vector<uint8_t> capabilitiesPage(const DriveState &state, PageControl contr
     putBe16(page, 8, maxRead);
     putBe16(page, 10, 256);   // volume levels
     putBe16(page, 12, kBufferBytes / 1024);
-    putBe16(page, 14, maxRead);
+    putBe16(page, 14, control == PageControl::Default ? maxRead : state.currentReadSpeed());
     putBe16(page, 18, maxWrite);
     putBe16(page, 20, currentWrite);
     putBe16(page, 28, currentWrite);

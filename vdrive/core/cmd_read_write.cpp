@@ -25,6 +25,8 @@ void read10(CommandContext &ctx)
     if (count == 0)
         return;
     const Disc &disc = ctx.state.disc;
+    if (uint64_t{lba} + count > disc.capacity)
+        sense::lbaOutOfRange();
     for (uint32_t i = 0; i < count; ++i)
         if (!disc.readable(lba + i))
             sense::lbaOutOfRange();
@@ -34,6 +36,7 @@ void read10(CommandContext &ctx)
     auto buffer = transferBuffer(ctx, count);
     ctx.store.readBlocks(lba, buffer);
     ctx.transferred = buffer.size();
+    ctx.delayMs = readDurationMs(ctx.state, buffer.size());
 }
 
 void write10(CommandContext &ctx)

@@ -1,6 +1,7 @@
 #include "core/drive_state.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -74,6 +75,16 @@ uint16_t DriveState::maximumWriteSpeed() const
 uint16_t DriveState::maximumReadSpeed() const
 {
     return disc.present() && disc.cd() ? kCdMaxReadSpeed : kDvdMaxReadSpeed;
+}
+
+uint16_t DriveState::currentReadSpeed() const
+{
+    const uint16_t maximum = maximumReadSpeed();
+    if (requestedReadSpeed == 0 || requestedReadSpeed >= maximum)
+        return maximum;
+    // No slower than single speed of the family.
+    const uint16_t single = disc.present() && disc.cd() ? 176 : 1385;
+    return static_cast<uint16_t>(std::max<uint32_t>(requestedReadSpeed, single));
 }
 
 void DriveState::insert(Disc newDisc, int64_t now)
@@ -175,7 +186,8 @@ DriveState DriveState::parse(const std::string &text)
         } else if (key == "write_params") {
             std::string digits;
             in >> digits;
-            ok = digits.size() == 2 * kWriteParametersLength;
+            ok = digits.size() == 2 * kWriteParametersLength &&
+                 std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); });
             for (size_t i = 0; ok && i < kWriteParametersLength; ++i)
                 state.writeParameters[i] = static_cast<uint8_t>(std::stoul(digits.substr(2 * i, 2), nullptr, 16));
         } else if (key == "operation") {

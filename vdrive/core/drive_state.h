@@ -70,6 +70,7 @@ struct DriveState {
     uint16_t currentWriteSpeed() const;
     uint16_t maximumWriteSpeed() const;
     uint16_t maximumReadSpeed() const;
+    uint16_t currentReadSpeed() const;
     bool mediumAccessible() const { return !trayOpen && disc.present(); }
     bool operationRunning(int64_t now) const { return operation.activity != Activity::None && now < operation.endMs; }
 

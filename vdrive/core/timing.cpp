@@ -70,6 +70,14 @@ int64_t flushDurationMs(const DriveState &state)
     return static_cast<int64_t>(std::ceil(double(state.bufferFill) / drainBytesPerMs(state))) + scaled(state, 500.0);
 }
 
+int64_t readDurationMs(const DriveState &state, uint64_t bytes)
+{
+    if (fast(state))
+        return 0;
+    const double bytesPerMs = std::max<double>(state.currentReadSpeed(), 1) * 1024.0 / 1000.0;
+    return scaled(state, double(bytes) / bytesPerMs);
+}
+
 int64_t blankDurationMs(const DriveState &state, bool minimal)
 {
     if (fast(state))

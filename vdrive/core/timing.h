@@ -18,6 +18,9 @@ int64_t fillBuffer(DriveState &state, uint64_t bytes, int64_t now);
 // Time SYNCHRONIZE CACHE takes: the buffer drains, then the drive settles.
 int64_t flushDurationMs(const DriveState &state);
 
+// Time reading `bytes` takes at the current read speed (0 in fast mode).
+int64_t readDurationMs(const DriveState &state, uint64_t bytes);
+
 int64_t blankDurationMs(const DriveState &state, bool minimal);
 int64_t formatDurationMs(const DriveState &state, uint8_t formatType);
 int64_t closeDurationMs(const DriveState &state, bool session);
