@@ -9,12 +9,28 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace zelvane {
 
 namespace {
 
 constexpr std::int64_t kPiece = 131072;
+
+// Copies up to `count` bytes from the source's position to the target's with
+// copy_file_range; returns how many were copied (0 when the kernel cannot).
+std::int64_t copyInKernel(TFileStreamEx &source, TFileStreamEx &target, std::int64_t count)
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t moved = ::copy_file_range(source.Handle, nullptr, target.Handle, nullptr,
+                                                static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30)), 0);
+        if (moved <= 0)
+            break;
+        done += moved;
+    }
+    return done;
+}
 
 // Copies `size` bytes of a source file and zero-fills its last sector. A
 // missing or changed source still yields exactly its laid-out sectors
@@ -29,10 +45,12 @@ std::string copySource(TFileStreamEx &target, const std::string &path, std::int6
     } catch (const StreamError &) {
         failure = texts::fillText(texts::kCantOpenFile, path);
     }
-    std::int64_t left = size;
+    // The kernel copies the data where it can; read and write do the rest.
+    std::int64_t copied = source ? copyInKernel(*source, target, size) : 0;
+    std::int64_t left = size - copied;
     while (left > 0) {
         const std::int64_t piece = std::min(left, kPiece);
-        const std::int64_t padded = sectorsFor(piece) * kSectorSize;
+        const std::int64_t padded = left == piece ? sectorsFor(size) * kSectorSize - (size - left) : piece;
         std::int64_t got = source ? source->ReadFully(buffer.data(), piece) : 0;
         if (got < piece && failure.empty())
             failure = texts::fillText(texts::kSourceFileChanged, path);
@@ -42,6 +60,14 @@ std::string copySource(TFileStreamEx &target, const std::string &path, std::int6
             return failure;
         }
         left -= piece;
+    }
+    const std::int64_t tail = sectorsFor(size) * kSectorSize - size;
+    if (copied == size && tail > 0) {
+        std::memset(buffer.data(), 0, static_cast<std::size_t>(tail));
+        if (!target.WriteFully(buffer.data(), tail)) {
+            writeFailed = true;
+            return failure;
+        }
     }
     if (source && failure.empty() && source->GetSize() != size)
         failure = texts::fillText(texts::kSourceFileChanged, path);
@@ -64,7 +90,7 @@ std::string writeImageDirect(const std::string &fileName, const std::vector<std:
     if (!target->WriteFully(header.data(), static_cast<std::int64_t>(header.size())))
         return writeError;
 
-    std::vector<char> buffer(static_cast<std::size_t>(kPiece));
+    std::vector<char> buffer(static_cast<std::size_t>(kPiece + kSectorSize));
     std::string firstFailure;
     bool writeFailed = false;
     auto note = [&](const std::string &failure) {

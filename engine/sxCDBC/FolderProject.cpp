@@ -105,11 +105,14 @@ void FolderProject::addPath(const std::string &localPath)
 
 void FolderProject::collectFolder(Node &folder, std::vector<std::pair<dev_t, ino_t>> &ancestors)
 {
-    const auto records = listDirectory(folder.sourcePath);
+    std::vector<std::string> leftOut;
+    const auto records = listDirectory(folder.sourcePath, &leftOut);
     if (!records) {
         note(folder.sourcePath + "/", "cannot read the folder", true);
         return;
     }
+    for (const auto &name : leftOut)
+        note(folder.sourcePath + "/" + name, "left out: not a regular file or folder (or a broken link)", false);
     for (const auto &record : *records) {
         const std::pair<dev_t, ino_t> id{record.Device, record.Inode};
         const std::string path = (folder.sourcePath == "/" ? std::string{} : folder.sourcePath) + "/" + record.Name;
@@ -158,7 +161,7 @@ void FolderProject::arrangeChildren(Node &folder)
     folder.children = std::move(ordered);
 
     std::unordered_set<std::string> used;
-    std::unordered_set<std::string> shortNames;
+    ShortNameGenerator shortNames;
     for (auto &child : folder.children) {
         std::string name = child->record.Name;
         const std::string shown = child->sourcePath + (child->folder ? "/" : "");
@@ -191,11 +194,11 @@ void FolderProject::arrangeChildren(Node &folder)
     }
     // Renamed entries get an 8.3 name of their own, unique among the others.
     for (auto &child : folder.children)
-        shortNames.insert(child->record.AlternateName.empty() ? asciiUpper(child->record.Name)
+        shortNames.reserve(child->record.AlternateName.empty() ? asciiUpper(child->record.Name)
                                                               : child->record.AlternateName);
     for (auto &child : folder.children)
         if (child->record.Name != child->listedName && !fitsEightDotThree(child->record.Name))
-            child->record.AlternateName = generateShortName(child->record.Name, shortNames);
+            child->record.AlternateName = shortNames.generate(child->record.Name);
 }
 
 void FolderProject::handOver(const Node &node, const std::string &path)

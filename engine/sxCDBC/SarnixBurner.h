@@ -107,7 +107,9 @@ public:
     // Offset of the local zone read by ClearProject, in 15-minute units.
     int TimeZoneOffset() const { return timeZoneOffset_; }
 
-    // 1: the image was written in this thread; -1 otherwise (told through OnWriteDone).
+    // Writes the project into an image file in the calling thread and raises
+    // OnWriteDone with an empty text or the failure. 1 when Direct and the
+    // image was written; -1 otherwise, as for a write handed to the threads.
     int SaveImageFile(const std::string &FileName, bool Direct);
 
 private:

@@ -9,7 +9,6 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace zelvane {
 
@@ -46,13 +45,13 @@ bool describe(int folderFd, const std::string &name, TSearchRecord &record)
 
 void assignAlternateNames(std::vector<TSearchRecord> &records)
 {
-    std::unordered_set<std::string> taken;
+    ShortNameGenerator names;
     for (const auto &record : records)
         if (fitsEightDotThree(record.Name))
-            taken.insert(asciiUpper(record.Name));
+            names.reserve(asciiUpper(record.Name));
     for (auto &record : records)
         if (!fitsEightDotThree(record.Name))
-            record.AlternateName = generateShortName(record.Name, taken);
+            record.AlternateName = names.generate(record.Name);
 }
 
 std::pair<std::string, std::string> splitPath(const std::string &path)
@@ -68,7 +67,7 @@ std::pair<std::string, std::string> splitPath(const std::string &path)
 
 } // namespace
 
-std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder)
+std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder, std::vector<std::string> *leftOut)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -86,6 +85,8 @@ std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folde
         TSearchRecord record;
         if (describe(fd, name, record))
             records.push_back(std::move(record));
+        else if (leftOut)
+            leftOut->push_back(name);
     }
     std::sort(records.begin(), records.end(),
               [](const TSearchRecord &a, const TSearchRecord &b) { return a.Name < b.Name; });
@@ -99,10 +100,10 @@ std::optional<TSearchRecord> DirectoryLookup::find(const std::string &path)
     if (name.empty() || name == "." || name == "..")
         return std::nullopt;
     if (folder != folder_ || !alternateNames_.count(name)) {
-        folder_.clear();
-        alternateNames_.clear();
+        clear();
         const auto records = listDirectory(folder);
-        if (!records)
+        folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (!records || folderFd_ < 0)
             return std::nullopt;
         folder_ = folder;
         for (const auto &record : *records)
@@ -111,20 +112,23 @@ std::optional<TSearchRecord> DirectoryLookup::find(const std::string &path)
     const auto known = alternateNames_.find(name);
     if (known == alternateNames_.end())
         return std::nullopt;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
     TSearchRecord record;
-    const bool listed = describe(fd, name, record);
-    ::close(fd);
-    if (!listed)
+    if (!describe(folderFd_, name, record))
         return std::nullopt;
     record.AlternateName = known->second;
     return record;
 }
 
+DirectoryLookup::~DirectoryLookup()
+{
+    clear();
+}
+
 void DirectoryLookup::clear()
 {
+    if (folderFd_ >= 0)
+        ::close(folderFd_);
+    folderFd_ = -1;
     folder_.clear();
     alternateNames_.clear();
 }

@@ -29,19 +29,26 @@ struct TSearchRecord {
 };
 
 // Lists a folder: every regular file and directory, links followed; sockets,
-// FIFOs, devices and broken links are left out. Sorted by name (bytes).
-// nullopt when the folder cannot be read.
-std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder);
+// FIFOs, devices and broken links are left out (their names go to `leftOut`
+// when given). Sorted by name (bytes). nullopt when the folder cannot be read.
+std::optional<std::vector<TSearchRecord>> listDirectory(const std::string &folder,
+                                                        std::vector<std::string> *leftOut = nullptr);
 
 // Looks up one file or folder the way the listing of its folder shows it.
 // The last folder listed is kept, so looking up many files of one folder
 // lists it once; its dates and sizes are refreshed from the file each time.
 class DirectoryLookup {
 public:
+    DirectoryLookup() = default;
+    ~DirectoryLookup();
+    DirectoryLookup(const DirectoryLookup &) = delete;
+    DirectoryLookup &operator=(const DirectoryLookup &) = delete;
+
     std::optional<TSearchRecord> find(const std::string &path);
     void clear();
 
 private:
+    int folderFd_ = -1;  // the folder listed last, kept open for the refreshes
     std::string folder_;
     std::unordered_map<std::string, std::string> alternateNames_;
 };

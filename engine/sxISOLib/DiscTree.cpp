@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <unordered_set>
 
 namespace zelvane {
 
@@ -122,7 +121,7 @@ TDEntry *TDiscTree::AddDirectoryEntry(TDEntry *parent, const TSearchRecord &d)
         return nullptr;
     }
 
-    const std::string shortName = d.AlternateName.empty() ? unicodeUpper(d.Name) : d.AlternateName;
+    const std::string shortName = d.AlternateName.empty() ? asciiUpper(d.Name) : d.AlternateName;
     auto directory = std::make_unique<TDEntry>();
     auto entry = std::make_unique<TFEntry>();
     directory->Parent = parent;
@@ -195,8 +194,7 @@ int TDiscTree::AddFileEntry(TDEntry *directory, const TSearchRecord &d, std::uin
 
     std::string isoName = asciiUpper(shortName);
     if (isoName.empty() || isoName.size() > kMaxIsoFileName) {
-        std::unordered_set<std::string> none;
-        isoName = generateShortName(longName, none);
+        isoName = ShortNameGenerator().generate(longName);
     }
     entry->IsoName = std::move(isoName);
     entry->LongName = longName;

@@ -42,12 +42,12 @@ std::uint32_t sectorsOf(std::int64_t bytes)
 
 std::int64_t isoDirectorySize(const TDEntry &directory)
 {
-    return directorySize(directory, [](const TFEntry &e) { return isoIdentifier(e).size(); });
+    return directorySize(directory, [](const TFEntry &e) { return isoIdentifierLength(e); });
 }
 
 std::int64_t jolietDirectorySize(const TDEntry &directory)
 {
-    return directorySize(directory, [](const TFEntry &e) { return jolietIdentifier(e).size(); });
+    return directorySize(directory, [](const TFEntry &e) { return jolietIdentifierLength(e); });
 }
 
 std::uint32_t isoPathTableSize(TDiscTree &tree)

@@ -70,6 +70,12 @@ std::string ruleSName(std::string_view name)
 
 std::string toUcs2BigEndian(std::string_view text)
 {
+    if (isAscii(text)) {
+        std::string out(text.size() * 2, '\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            out[2 * i + 1] = text[i];
+        return out;
+    }
     const QString q = toQ(text);
     std::string out;
     out.reserve(static_cast<std::size_t>(q.size()) * 2);

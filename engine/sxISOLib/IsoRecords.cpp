@@ -70,6 +70,29 @@ std::string jolietIdentifier(const TFEntry &entry)
     return special.empty() ? toUcs2BigEndian(written) : special;
 }
 
+namespace {
+
+bool writtenAsSpecial(const std::string &name, bool isDirectory)
+{
+    return isDirectory && (name == "." || name == "..");
+}
+
+} // namespace
+
+std::size_t isoIdentifierLength(const TFEntry &entry)
+{
+    if (writtenAsSpecial(entry.IsoName, entry.isDirectory()))
+        return 1;
+    return entry.IsoName.size() + (entry.isDirectory() ? 0 : 2);
+}
+
+std::size_t jolietIdentifierLength(const TFEntry &entry)
+{
+    if (writtenAsSpecial(entry.LongName, entry.isDirectory()))
+        return 1;
+    return 2 * (utf16Length(entry.LongName) + (entry.isDirectory() ? 0 : 2));
+}
+
 std::uint32_t extentCount(std::int64_t dataLength, bool isDirectory)
 {
     if (isDirectory || dataLength <= kMaxExtentBytes)

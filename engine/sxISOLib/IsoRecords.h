@@ -32,6 +32,9 @@ void putBoth32(std::uint8_t *at, std::uint32_t value);
 // become the bytes 0 and 1).
 std::string isoIdentifier(const TFEntry &entry);
 std::string jolietIdentifier(const TFEntry &entry);
+// Their lengths in bytes, without building them.
+std::size_t isoIdentifierLength(const TFEntry &entry);
+std::size_t jolietIdentifierLength(const TFEntry &entry);
 
 // Number of records of an entry: files beyond one extent are written as
 // several records (multi-extent); everything else has one.

@@ -2,6 +2,8 @@
 
 #include "sxISOLib/IsoNames.h"
 
+#include <algorithm>
+
 namespace zelvane {
 
 namespace {
@@ -55,7 +57,7 @@ bool fitsEightDotThree(std::string_view name)
     return true;
 }
 
-std::string generateShortName(std::string_view longName, std::unordered_set<std::string> &taken)
+std::string ShortNameGenerator::generate(std::string_view longName)
 {
     std::string_view trimmed = longName;
     while (!trimmed.empty() && (trimmed.front() == '.' || trimmed.front() == ' '))
@@ -66,14 +68,17 @@ std::string generateShortName(std::string_view longName, std::unordered_set<std:
         dot == std::string_view::npos ? std::string{} : shortPart(trimmed.substr(dot + 1), 3);
     if (basis.empty())
         basis = "_";
-    for (unsigned number = 1;; ++number) {
+    unsigned &next = nextNumber_[basis + "." + extension];
+    for (unsigned number = std::max(next, 1u);; ++number) {
         const std::string tail = "~" + std::to_string(number);
         const std::size_t room = tail.size() < 8 ? 8 - tail.size() : 1;
         std::string candidate = basis.substr(0, room) + tail;
         if (!extension.empty())
             candidate += "." + extension;
-        if (taken.insert(candidate).second)
+        if (taken_.insert(candidate).second) {
+            next = number + 1;
             return candidate;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace zelvane {
@@ -13,8 +14,19 @@ namespace zelvane {
 // an optional extension of 1 to 3 allowed characters, one dot at most.
 bool fitsEightDotThree(std::string_view name);
 
-// Generates BASIS~N.EXT for a long name, with the smallest N that is not in
-// `taken` (upper-case names); the result is added to `taken`.
-std::string generateShortName(std::string_view longName, std::unordered_set<std::string> &taken);
+// Generates BASIS~N.EXT names unique among the names it has given or been
+// told of, with the smallest free N. It remembers the next N to try for each
+// basis, so a folder of many similar names is named in linear time.
+class ShortNameGenerator {
+public:
+    // Marks an (upper-case) name as taken.
+    void reserve(const std::string &name) { taken_.insert(name); }
+    std::string generate(std::string_view longName);
+    const std::unordered_set<std::string> &taken() const { return taken_; }
+
+private:
+    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, unsigned> nextNumber_;
+};
 
 } // namespace zelvane

@@ -2,7 +2,10 @@
 
 #include "sxISOLib/DiscTree.h"
 
+#include <algorithm>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace zelvane {
 
@@ -19,19 +22,30 @@ std::string variantName(const std::string &name, bool isDirectory, unsigned numb
     return basis.substr(0, room) + tail + extension;
 }
 
+// True when two entries of the directory share an ISO name.
+bool hasCollision(const TDEntry &directory, std::vector<std::string_view> &names)
+{
+    names.clear();
+    for (const TFEntry *entry = directory.FirstChild; entry; entry = entry->Next)
+        names.emplace_back(entry->IsoName);
+    std::sort(names.begin(), names.end());
+    return std::adjacent_find(names.begin(), names.end()) != names.end();
+}
+
 } // namespace
 
 void makeIsoNamesUnique(TDiscTree &tree)
 {
+    std::vector<std::string_view> names;
     std::unordered_set<std::string> all;
     std::unordered_set<std::string> seen;
     for (const auto &directory : tree.Directories()) {
+        if (!hasCollision(*directory, names))
+            continue;
         all.clear();
         seen.clear();
         for (TFEntry *entry = directory->FirstChild; entry; entry = entry->Next)
             all.insert(entry->IsoName);
-        if (all.size() == 0)
-            continue;
         for (TFEntry *entry = directory->FirstChild; entry; entry = entry->Next) {
             if (seen.insert(entry->IsoName).second)
                 continue;

@@ -9,6 +9,7 @@
 #include <set>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zelvane;
@@ -144,4 +145,23 @@ TEST(FolderProject, TwoPathsOfOneNameBothArrive)
     EXPECT_TRUE(project.complete());
     EXPECT_NE(burner.FindDirectory("\\docs"), nullptr);
     EXPECT_NE(burner.FindDirectory("\\docs (2)"), nullptr);
+}
+
+TEST(FolderProject, SpecialFilesAndEmptyFoldersAreNotedButNotLosses)
+{
+    TempDir dir;
+    dir.file("src/real.txt", 1);
+    dir.folder("src/empty");
+    ASSERT_EQ(::mkfifo((dir.path() + "/src/pipe").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("nowhere", (dir.path() + "/src/dangling").c_str()), 0);
+    TSarnixBurner burner;
+    FolderProject project(burner);
+    project.addPath(dir.path() + "/src");
+    project.build();
+    EXPECT_TRUE(project.complete());
+    std::set<std::string> noted;
+    for (const auto &note : project.notes())
+        noted.insert(note.path.substr(dir.path().size()));
+    EXPECT_EQ(noted, (std::set<std::string>{"/src/pipe", "/src/dangling", "/src/empty/"}));
+    EXPECT_EQ(burner.Tree().Files().size(), 2u);
 }

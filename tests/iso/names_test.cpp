@@ -50,17 +50,17 @@ TEST(Names, EightDotThreeFitIgnoresCase)
 
 TEST(Names, GeneratedShortNamesAreUniqueAndWellFormed)
 {
-    std::unordered_set<std::string> taken;
-    EXPECT_EQ(generateShortName("Long File Name.text", taken), "LONGFI~1.TEX");
-    EXPECT_EQ(generateShortName("longfile other.text", taken), "LONGFI~2.TEX");
-    EXPECT_EQ(generateShortName(".bashrc", taken), "BASHRC~1");
-    EXPECT_EQ(generateShortName("Отчёт за год.docx", taken), "______~1.DOC");
-    EXPECT_EQ(generateShortName("a+b.c+d", taken), "A_B~1.C_D");
-    EXPECT_EQ(generateShortName("...", taken), "_~1");
+    ShortNameGenerator taken;
+    EXPECT_EQ(taken.generate("Long File Name.text"), "LONGFI~1.TEX");
+    EXPECT_EQ(taken.generate("longfile other.text"), "LONGFI~2.TEX");
+    EXPECT_EQ(taken.generate(".bashrc"), "BASHRC~1");
+    EXPECT_EQ(taken.generate("Отчёт за год.docx"), "______~1.DOC");
+    EXPECT_EQ(taken.generate("a+b.c+d"), "A_B~1.C_D");
+    EXPECT_EQ(taken.generate("..."), "_~1");
     for (int i = 3; i <= 9; ++i)
-        generateShortName("longfile x.text", taken);
-    EXPECT_EQ(generateShortName("longfile y.text", taken), "LONGF~10.TEX");
-    for (const auto &name : taken) {
+        taken.generate("longfile x.text");
+    EXPECT_EQ(taken.generate("longfile y.text"), "LONGF~10.TEX");
+    for (const auto &name : taken.taken()) {
         const auto dot = name.find('.');
         EXPECT_LE(name.substr(0, dot).size(), 8u) << name;
         if (dot != std::string::npos) {

@@ -34,6 +34,7 @@ randfile "$tree/日本語のフォルダ/ファイル名.bin" 2047
 randfile "$tree/日本語のフォルダ/émoji 😀 naïve café.txt" 5
 randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/a file; with semicolon.txt" 300
 randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/  leading spaces.dat" 1
+randfile "$tree/spaces  and punctuation !#\$%&'()+,=@[]^_\`{}~/what? star* colon: \"quoted\" <angle> |pipe|.txt" 2
 randfile "$tree/deep/l1/l2/l3/l4/l5/l6/l7/l8/l9/l10/l11/bottom.bin" 4096
 randfile "$tree/.hidden folder/.hidden file.cfg" 123
 randfile "$tree/.dotfile.rc" 7
@@ -177,6 +178,18 @@ if "$cli" make-iso -o "$work/missing.iso" "$work/plain/a" "$work/does-not-exist"
   fail "make-iso exits 0 although a PATH is missing"
 fi
 if "$cli" make-iso "$work/plain/a" > /dev/null 2>&1; then fail "make-iso without -o exits 0"; fi
+
+# --- Files beyond 4 GiB (multi-extent), when asked for: it writes 4 GiB.
+if [ "${ZELVANE_TEST_LARGE:-0}" = 1 ]; then
+  mkdir "$work/large"
+  truncate -s $((4 * 1024 * 1024 * 1024 + 4096 + 7)) "$work/large/huge.bin"
+  printf 'START' | dd of="$work/large/huge.bin" conv=notrunc status=none
+  printf 'END!' | dd of="$work/large/huge.bin" bs=1 seek=$((4 * 1024 * 1024 * 1024 + 4096 + 3)) conv=notrunc status=none
+  "$cli" make-iso -o "$work/large.iso" "$work/large/huge.bin" > /dev/null || fail "make-iso of a 4 GiB file"
+  bsdtar -xOf "$work/large.iso" huge.bin | cmp -s - "$work/large/huge.bin" || fail "bsdtar: 4 GiB file differs"
+  7z e -so "$work/large.iso" huge.bin 2>/dev/null | cmp -s - "$work/large/huge.bin" || fail "7z: 4 GiB file differs"
+  rm -f "$work/large.iso"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
