@@ -69,6 +69,8 @@ public:
     bool UnderrunProtection() const override { return burner_.UnderrunProtection; }
     void SetUnderrunProtection(bool on) override
     {
+        // The burner and its device layer each keep this setting (the write
+        // parameters page reads the device layer's): both are set alike.
         burner_.UnderrunProtection = on;
         burner_.TSCSIDevice::UnderrunProtection = on;
     }
