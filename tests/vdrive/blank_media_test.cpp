@@ -26,6 +26,8 @@ const BlankMedium kMedia[] = {
     {"dvd-ram", 0x0012, 3, true, 2236704, true},
 };
 
+void PrintTo(const BlankMedium &medium, std::ostream *out) { *out << medium.token; }
+
 class BlankMedia : public VirtualDriveTest, public ::testing::WithParamInterface<BlankMedium> {};
 
 TEST_P(BlankMedia, ReportsProfileStatusAndSpace)

@@ -26,6 +26,9 @@ TEST_F(ProviderInterface, AnswersHostAdapterAndDeviceQueries)
     EXPECT_EQ(dev.device_type, 5);
     dev.target = 1;
     EXPECT_EQ(provider.send(&dev), ZV_SS_NO_DEVICE);
+    dev.target = 0;
+    dev.adapter = 1;
+    EXPECT_EQ(provider.send(&dev), ZV_SS_INVALID_HA);
 
     ZvSrbExec other{};
     other.command = ZV_SC_EXEC_SCSI_CMD;

@@ -48,6 +48,8 @@ uint8_t hostAdapterInquiry(ZvSrbHaInquiry &srb)
 
 uint8_t executeScsi(ZvSrbExec &srb)
 {
+    if (srb.adapter != 0)
+        return ZV_SS_INVALID_HA;
     if (!isOurDevice(srb.adapter, srb.target, srb.lun)) {
         srb.ha_status = ZV_HASTAT_SEL_TO;
         return ZV_SS_NO_DEVICE;
@@ -103,7 +105,7 @@ __attribute__((visibility("default"))) uint32_t SendASPI32Command(void *request)
             auto &srb = *static_cast<ZvSrbGetDevType *>(request);
             const bool ours = isOurDevice(srb.adapter, srb.target, srb.lun);
             srb.device_type = ours ? kDeviceTypeCdDvd : 0x1F;
-            status = ours ? ZV_SS_COMP : ZV_SS_NO_DEVICE;
+            status = srb.adapter != 0 ? ZV_SS_INVALID_HA : ours ? ZV_SS_COMP : ZV_SS_NO_DEVICE;
             break;
         }
         case ZV_SC_EXEC_SCSI_CMD:
