@@ -5,6 +5,7 @@
 #include "image_button.h"
 #include "info.h"
 #include "main.h"
+#include "info_page_probe.h"
 #include "scripted_backend.h"
 #include "sxDrvLib/CapabilitySet.h"
 #include "ui_info.h"
@@ -35,28 +36,9 @@ struct InfoPage {
         page = qobject_cast<TForm6 *>(window->CurrentPage());
     }
     Ui::TForm6 &ui() { return page->Form(); }
-    QStringList values()
-    {
-        return {ui().Label7->text(), ui().Label8->text(), ui().Label9->text(),
-                ui().Label14->text(), ui().Label15->text(), ui().Label16->text()};
-    }
-    QStringList fields()
-    {
-        return {ui().Edit1->text(), ui().Edit2->text(), ui().Edit3->text(),
-                ui().Edit4->text(), ui().Edit5->text(), ui().Edit6->text()};
-    }
-    // The bits whose "yes" picture shows; every row must show exactly one picture.
-    uint32_t shownAbilities()
-    {
-        uint32_t shown = 0;
-        for (const auto &row : page->Grid()) {
-            if (row.yes->isVisible() == row.no->isVisible())
-                return 0xFFFFFFFF;
-            if (row.yes->isVisible())
-                shown |= row.bit;
-        }
-        return shown;
-    }
+    QStringList values() { return InfoValues(*page); }
+    QStringList fields() { return InfoFields(*page); }
+    uint32_t shownAbilities() { return ShownAbilities(*page); }
 };
 
 ScriptedDrive Writer(int mediaCode, int status, int64_t capacity, int64_t used, int speed)

@@ -52,6 +52,14 @@ struct WizardUnderTest {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
+    // Shows the window, picks the task and goes steps pages on.
+    void walk(int task, int steps)
+    {
+        show();
+        taskPage()->PanelClick(task);
+        for (int i = 0; i < steps; ++i)
+            next();
+    }
     QString page() const { return window->CurrentPage() ? window->CurrentPage()->windowTitle() : QString(); }
     void next() { window->PngSpeedButton1Click(); }
     TForm2 *taskPage() const { return qobject_cast<TForm2 *>(window->CurrentPage()); }
@@ -253,10 +261,7 @@ private slots:
     void processButtonsFollowThePhase()
     {
         WizardUnderTest w({Drive(0, kCdWriter)});
-        w.show();
-        w.next();
-        w.next();
-        w.next();
+        w.walk(Task::NewDisc, 3);
         QCOMPARE(w.page(), PageCaption::Process);
         w.window->PngSpeedButton2()->setEnabled(false);
         w.window->ShowStopButton(true);
@@ -271,10 +276,7 @@ private slots:
     {
         InteractionRecorder recorder;
         WizardUnderTest w({Drive(0, kCdWriter)});
-        w.show();
-        w.taskPage()->PanelClick(Task::EraseDisc);
-        w.next();
-        w.next();
+        w.walk(Task::EraseDisc, 2);
         w.window->PngSpeedButton2()->setEnabled(false);
         w.window->ShowStopButton(true);
         recorder.answers = {QMessageBox::No};
@@ -292,10 +294,7 @@ private slots:
     {
         InteractionRecorder recorder;
         WizardUnderTest w({Drive(0, kCdWriter)});
-        w.show();
-        w.taskPage()->PanelClick(Task::DiscInfo);
-        w.next();
-        w.next();
+        w.walk(Task::DiscInfo, 2);
         auto *sessions = qobject_cast<TForm8 *>(w.window->CurrentPage());
         QVERIFY(sessions);
         sessions->Label7()->show();
@@ -328,10 +327,7 @@ private slots:
         {
             // Process page, operation running: No keeps the window, Yes ends the operation and closes.
             WizardUnderTest w({Drive(0, kCdWriter)});
-            w.show();
-            w.next();
-            w.next();
-            w.next();
+            w.walk(Task::NewDisc, 3);
             w.window->ShowStopButton(true);
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
@@ -343,10 +339,7 @@ private slots:
         {
             // Process page in a phase that cannot be stopped: the other question.
             WizardUnderTest w({Drive(0, kCdWriter)});
-            w.show();
-            w.next();
-            w.next();
-            w.next();
+            w.walk(Task::NewDisc, 3);
             w.window->ShowStopButton(false);
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
@@ -362,10 +355,7 @@ private slots:
         {
             // Sessions page: closes at once, unless an extraction runs.
             WizardUnderTest w({Drive(0, kCdWriter)});
-            w.show();
-            w.taskPage()->PanelClick(Task::DiscInfo);
-            w.next();
-            w.next();
+            w.walk(Task::DiscInfo, 2);
             auto *sessions = qobject_cast<TForm8 *>(w.window->CurrentPage());
             sessions->Label7()->show();
             recorder.answers = {QMessageBox::No};
@@ -385,10 +375,7 @@ private slots:
     void doneCancelsAndCloses()
     {
         WizardUnderTest w({Drive(0, kCdWriter)});
-        w.show();
-        w.taskPage()->PanelClick(Task::DiscInfo);
-        w.next();
-        w.next();
+        w.walk(Task::DiscInfo, 2);
         w.window->PngSpeedButton5Click();
         QVERIFY(!w.window->isVisible());
         QCOMPARE(w.burner->cancelWriteCalls, 1);
@@ -419,10 +406,7 @@ private slots:
     void completionEventsArriveOnTheInterfaceThread()
     {
         WizardUnderTest w({Drive(0, kCdWriter)});
-        w.show();
-        w.taskPage()->PanelClick(Task::EraseDisc);
-        w.next();
-        w.next();
+        w.walk(Task::EraseDisc, 2);
         w.window->ShowStopButton(false);
         Qt::HANDLE handlerThread = nullptr;
         auto handlers = w.burner->handlers;
