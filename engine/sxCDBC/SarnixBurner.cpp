@@ -21,6 +21,13 @@ void TSarnixBurner::SetCacheSize(std::int32_t value)
     cacheSize_ = value < kMinimum ? kMinimum : value - value % 2048;
 }
 
+DiscReader &TSarnixBurner::Reader()
+{
+    if (!discReader_)
+        discReader_ = std::make_unique<DeviceDiscReader>(*this);
+    return *discReader_;
+}
+
 bool TSarnixBurner::ClearProject(int MaxFiles, int MaxDirs)
 {
     timeZoneOffset_ = localOffsetQuarterHours(decodeDateTime(nowDateTime()));
@@ -111,7 +118,7 @@ void TSarnixBurner::reportLocation(const char *label, std::int64_t sector)
     EmitDebug(text, 1);
 }
 
-bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
+bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry *ImportRoot)
 {
     struct stat info {};
     std::int64_t bootSize = 0;
@@ -124,6 +131,8 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
     DoDebug = false;
     if (ToImage)
         SessionStart = 0;
+    else if (ImportSessionNumber != 0)
+        ImportSession(static_cast<std::uint8_t>(ImportSessionNumber), ImportRoot);
 
     LayoutOptions options;
     options.Joliet = JolietFileSystem;

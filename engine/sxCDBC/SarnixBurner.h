@@ -3,6 +3,7 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
+#include "sxCDBC/DiscReader.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,15 @@ public:
     // Offset of the local zone read by ClearProject, in 15-minute units.
     int TimeZoneOffset() const { return timeZoneOffset_; }
 
+    // Earlier sessions. ImportSession reads session Number (255: the last)
+    // below Root (none: the project root); ExtractFile copies an imported
+    // file from the disc to a local file, or creates an imported folder.
+    // Both read the drive unless another reader was set (tests, fuzzing).
+    bool ImportSession(std::uint8_t Number, TDEntry *Root);
+    bool ExtractFile(const TFEntry &Entry, const std::string &TargetFile);
+    void SetDiscReader(std::unique_ptr<DiscReader> reader) { discReader_ = std::move(reader); }
+    DiscReader &Reader();
+
     // Writes the project into an image file in the calling thread and raises
     // OnWriteDone with an empty text or the failure. 1 when Direct and the
     // image was written; -1 otherwise, as for a write handed to the threads.
@@ -116,6 +127,7 @@ private:
     void reportLocation(const char *label, std::int64_t sector);
 
     TDiscTree tree_;
+    std::unique_ptr<DiscReader> discReader_;
     DirectoryLookup lookup_;
     TImageLayout layout_;
     std::int64_t sectorCount_ = 0;
