@@ -13,6 +13,18 @@ bool stopped(const std::atomic<bool> *stop)
     return stop && stop->load();
 }
 
+// The local name of an entry. The project gives every file name without an
+// extension a trailing ".", which file names on the disc's home platform
+// never keep; it is dropped again here.
+std::string localName(const TFEntry &entry)
+{
+    std::string name = entry.LongName;
+    if (!entry.Directory)
+        while (!name.empty() && name.back() == '.')
+            name.pop_back();
+    return safeDiscName(name);
+}
+
 } // namespace
 
 void extractEntry(TSarnixBurner &burner, const TFEntry &entry, const std::string &folder, ExtractionCount &count,
@@ -20,7 +32,7 @@ void extractEntry(TSarnixBurner &burner, const TFEntry &entry, const std::string
 {
     if (stopped(stop) || entry.Removed)
         return;
-    const std::string target = folder + "/" + safeDiscName(entry.LongName);
+    const std::string target = folder + "/" + localName(entry);
     if (!burner.ExtractFile(entry, target)) {
         ++count.failures;
         return;
