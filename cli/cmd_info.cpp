@@ -2,6 +2,7 @@
 // disc in it: the drive's read and write abilities, the medium, its speed,
 // state, size, used and free space, and the identifiers of its ISO volume.
 #include "command.h"
+#include "drive_select.h"
 
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
@@ -57,20 +58,6 @@ const char *YesNo(bool on) { return on ? "yes" : "no"; }
 void PrintValue(const char *label, const std::string &value)
 {
     std::printf("%s %s\n", label, value.c_str());
-}
-
-// The drive the wizard starts with: the last one that writes CD-R, DVD-R or
-// DVD-RAM, else the last drive.
-size_t DefaultDrive(TSCSIDevice &device)
-{
-    const auto &drives = device.DriveList();
-    std::optional<size_t> lastWriter;
-    for (size_t i = 0; i < drives.size(); ++i) {
-        device.SelectDevice(drives[i]);
-        if (IsWriter(device.Capabilities()))
-            lastWriter = i;
-    }
-    return lastWriter.value_or(drives.size() - 1);
 }
 
 struct DiscValues {
