@@ -46,6 +46,9 @@ TEST_P(SessionsTest, NewDiscThenTwoMoreSessions)
         std::string difference;
         EXPECT_TRUE(SameTree(expected, newest, difference)) << "session " << session << ":\n" << difference;
         for (int older = 1; older < session; ++older) {
+            // A growing volume's first session starts where the newest is read.
+            if (GetParam().growing && starts[older - 1] == 0)
+                continue;
             const fs::path old = ReadSession(starts[older - 1], "old" + name + "_" + std::to_string(older));
             ASSERT_FALSE(old.empty());
             const std::string oldName = "s" + std::to_string(older);
