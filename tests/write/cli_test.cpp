@@ -60,7 +60,7 @@ TEST_F(CliTest, ReadOnlyFullAndMissingMediaAreRefusedWithTheirReasons)
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("Запись на носитель CD-ROM не возможна"), std::string::npos) << out;
 
-    Tool("insert cd-r --capacity 400");
+    Tool("insert cd-r --capacity 250");
     out = Cli("burn '" + source.string() + "'", status);
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("Размер проекта превышает объем свободного места на диске"), std::string::npos) << out;
@@ -70,8 +70,10 @@ TEST_F(CliTest, ReadOnlyFullAndMissingMediaAreRefusedWithTheirReasons)
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("erase"), std::string::npos) << out;
 
-    Tool("eject");
-    out = Cli("burn '" + source.string() + "'", status);
+    // A drive without a disc.
+    out = Shell("ZELVANE_VDRIVE_DIR='" + (folder_ / "empty-drive").string() + "' " + ZELVANE_CLI + " burn '" +
+                    source.string() + "'",
+                status);
     EXPECT_NE(status, 0);
     EXPECT_TRUE(out.find("Устройство не готово") != std::string::npos ||
                 out.find("Носитель отсутствует или имеет неизвестный тип") != std::string::npos)
