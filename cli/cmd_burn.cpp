@@ -4,7 +4,7 @@
 #include "burn_checks.h"
 #include "burn_settings.h"
 #include "command.h"
-#include "drive_select.h"
+#include "drive_choice.h"
 #include "project_builder.h"
 #include "write_session.h"
 
@@ -102,8 +102,9 @@ int burn(const CommandArgs &args)
             treeFailed = true;
         }
     };
-    if (!OpenDefaultDrive(burner, "burn"))
-        return 3;
+    if (const int code = openDrive(burner, std::nullopt, "burn"))
+        return code;
+    PrepareWriter(burner);
 
     const BurnTask task = options.continueDisc ? BurnTask::ContinueDisc : BurnTask::NewDisc;
     FolderProject project(burner);

@@ -11,7 +11,7 @@ namespace {
 
 // Whether a continued session carries the files of the earlier ones (the
 // previous session's import).
-constexpr bool kSessionsCarryEarlierFiles = false;
+constexpr bool kSessionsCarryEarlierFiles = true;
 
 struct Medium {
     const char *type;
