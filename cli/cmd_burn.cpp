@@ -96,12 +96,7 @@ int burn(const CommandArgs &args)
     }
     TSarnixBurner burner;
     bool treeFailed = false;
-    burner.OnDebugMessage = [&](TSCSIDevice *, const std::string &message, std::uint8_t level) {
-        if (level >= 3) {
-            std::fprintf(stderr, "zelvane-cli burn: %s\n", message.c_str());
-            treeFailed = true;
-        }
-    };
+    reportTreeMessages(burner, "burn", treeFailed);
     if (const int code = openDrive(burner, std::nullopt, "burn"))
         return code;
     PrepareWriter(burner);
