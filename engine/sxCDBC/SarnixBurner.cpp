@@ -1,6 +1,8 @@
 #include "sxCDBC/SarnixBurner.h"
 
-#include "sxCDBC/DirectImageWriter.h"
+#include "sxCDBC/WriteThread.h"
+#include "sxCache/CacheThread.h"
+
 #include "sxConst/ImageTexts.h"
 #include "sxISOLib/IsoRecords.h"
 
@@ -131,7 +133,9 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry *ImportRoot)
     DoDebug = false;
     if (ToImage)
         SessionStart = 0;
-    else if (ImportSessionNumber != 0)
+    if (!ToImage && nextWritableQuery_)
+        QueryNextWritableAddress();
+    if (!ToImage && ImportSessionNumber != 0)
         ImportSession(static_cast<std::uint8_t>(ImportSessionNumber), ImportRoot);
 
     LayoutOptions options;
@@ -178,18 +182,6 @@ std::int64_t TSarnixBurner::SectorsToWrite() const
     if (WritePostGap && sectorCount_ < 300)
         return 300;
     return sectorCount_;
-}
-
-int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
-{
-    ISOFileName = FileName;
-    PrepareLayout(true, nullptr);
-    BuildHeader(true, nullptr);
-    const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
-                                               [this](const std::string &message) { EmitDebug(message, 4); });
-    if (OnWriteDone)
-        OnWriteDone(this, error);
-    return Direct && error.empty() ? 1 : -1;
 }
 
 } // namespace zelvane
