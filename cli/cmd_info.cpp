@@ -92,17 +92,8 @@ DiscValues QueryDisc(TSCSIDevice &device)
 int RunInfo(const CommandArgs &args)
 {
     std::optional<long> wanted;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        if (args[i] != "--drive") {
-            std::fprintf(stderr, "usage: zelvane-cli info [--drive N]\n");
-            return kExitUsage;
-        }
-        if (!parseDriveOption(args, i, wanted, error)) {
-            std::fprintf(stderr, "zelvane-cli info: %s\n", error.c_str());
-            return kExitUsage;
-        }
-    }
+    if (!parseDriveOnlyArguments(args, "info", "info [--drive N]", wanted))
+        return kExitUsage;
 
     TSCSIDevice device;
     if (const int status = openDrive(device, wanted, "info"))

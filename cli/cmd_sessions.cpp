@@ -49,17 +49,8 @@ void listDirectory(const TDEntry &directory, const std::string &path)
 int listSessions(const CommandArgs &args)
 {
     std::optional<long> drive;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        if (args[i] != "--drive") {
-            std::fprintf(stderr, "usage: zelvane-cli %s\n", kUsage);
-            return kExitUsage;
-        }
-        if (!parseDriveOption(args, i, drive, error)) {
-            std::fprintf(stderr, "zelvane-cli sessions: %s\n", error.c_str());
-            return kExitUsage;
-        }
-    }
+    if (!parseDriveOnlyArguments(args, "sessions", kUsage, drive))
+        return kExitUsage;
     TSarnixBurner burner;
     if (const int status = openDrive(burner, drive, "sessions"))
         return status;

@@ -44,6 +44,23 @@ bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<lon
     return true;
 }
 
+bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, const char *usage,
+                             std::optional<long> &index)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string error;
+        if (args[i] != "--drive") {
+            std::fprintf(stderr, "usage: zelvane-cli %s\n", usage);
+            return false;
+        }
+        if (!parseDriveOption(args, i, index, error)) {
+            std::fprintf(stderr, "zelvane-cli %s: %s\n", command, error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 int openDrive(TSCSIDevice &device, std::optional<long> index, const char *command)
 {
     if (!device.InitializeTransport(true, std::string())) {

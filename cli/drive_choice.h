@@ -22,6 +22,11 @@ inline constexpr int kExitNoDrive = 3;
 // it. Answers false (with the reason) for a missing or invalid number.
 bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<long> &index, std::string &error);
 
+// Reads arguments that may only name the drive ("--drive N"). Answers
+// false after printing the usage or the reason.
+bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, const char *usage,
+                             std::optional<long> &index);
+
 // Starts the transport and selects the drive. Answers 0, or prints why
 // not (prefixed by the command's name) and answers the exit code.
 int openDrive(TSCSIDevice &device, std::optional<long> index, const char *command);

@@ -31,22 +31,6 @@ int Shell(const std::string &command)
     return status == -1 ? -1 : WEXITSTATUS(status);
 }
 
-std::string ShellOutput(const std::string &command, int &status)
-{
-    std::string output;
-    FILE *pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        output.append(chunk, n);
-    const int raw = ::pclose(pipe);
-    status = raw == -1 ? -1 : WEXITSTATUS(raw);
-    return output;
-}
-
 std::string Quote(const fs::path &path)
 {
     std::string quoted = "'";

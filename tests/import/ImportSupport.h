@@ -28,8 +28,6 @@ private:
 
 // Runs a shell command; its exit status (-1 when it could not run).
 int Shell(const std::string &command);
-// Runs a shell command and answers what it wrote on standard output.
-std::string ShellOutput(const std::string &command, int &status);
 std::string Quote(const fs::path &path);
 
 // Fills `folder` with files and folders of known contents and dates:
