@@ -1,6 +1,8 @@
 #include "sxCDBC/SarnixBurner.h"
 
-#include "sxCDBC/DirectImageWriter.h"
+#include "sxCDBC/WriteThread.h"
+#include "sxCache/CacheThread.h"
+
 #include "sxConst/ImageTexts.h"
 #include "sxISOLib/IsoRecords.h"
 
@@ -19,6 +21,13 @@ void TSarnixBurner::SetCacheSize(std::int32_t value)
 {
     constexpr std::int32_t kMinimum = 2097152;
     cacheSize_ = value < kMinimum ? kMinimum : value - value % 2048;
+}
+
+DiscReader &TSarnixBurner::Reader()
+{
+    if (!discReader_)
+        discReader_ = std::make_unique<DeviceDiscReader>(*this);
+    return *discReader_;
 }
 
 bool TSarnixBurner::ClearProject(int MaxFiles, int MaxDirs)
@@ -111,7 +120,7 @@ void TSarnixBurner::reportLocation(const char *label, std::int64_t sector)
     EmitDebug(text, 1);
 }
 
-bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
+bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry *ImportRoot)
 {
     struct stat info {};
     std::int64_t bootSize = 0;
@@ -124,6 +133,10 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
     DoDebug = false;
     if (ToImage)
         SessionStart = 0;
+    if (!ToImage && nextWritableQuery_)
+        QueryNextWritableAddress();
+    if (!ToImage && ImportSessionNumber != 0)
+        ImportSession(static_cast<std::uint8_t>(ImportSessionNumber), ImportRoot);
 
     LayoutOptions options;
     options.Joliet = JolietFileSystem;
@@ -169,18 +182,6 @@ std::int64_t TSarnixBurner::SectorsToWrite() const
     if (WritePostGap && sectorCount_ < 300)
         return 300;
     return sectorCount_;
-}
-
-int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
-{
-    ISOFileName = FileName;
-    PrepareLayout(true, nullptr);
-    BuildHeader(true, nullptr);
-    const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
-                                               [this](const std::string &message) { EmitDebug(message, 4); });
-    if (OnWriteDone)
-        OnWriteDone(this, error);
-    return Direct && error.empty() ? 1 : -1;
 }
 
 } // namespace zelvane

@@ -3,6 +3,7 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
+#include "sxCDBC/DiscReader.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -10,12 +11,18 @@
 #include "sxISOLib/HeaderBuilder.h"
 #include "sxISOLib/ImageLayout.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zelvane {
+
+class TCacheThread;
+class TThWrite;
+struct CacheEntry;
 
 class TSarnixBurner : public TSCSIDevice {
 public:
@@ -31,24 +38,25 @@ public:
 
     static constexpr const char *kVersion = "1.21";
 
+    // Runs a call synchronously on the interface thread and returns when it
+    // has run. The wizard passes a blocking queued call into its event loop;
+    // without a dispatcher the call runs at once on the calling thread.
+    using TDispatcher = std::function<void(const std::function<void()> &Call)>;
+
     TSarnixBurner();
-    ~TSarnixBurner() override = default;
+    // Stops a running write and waits for its threads.
+    ~TSarnixBurner() override;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
 
     // Published properties served by the device layer (DoDebug,
-    // OnDebugMessage and OnDeviceChange come from TSCSIDevice).
-    std::uint32_t DeviceBufferSize = 0;
-    std::uint32_t DeviceFreeBufferSize = 0;
-    bool UnderrunProtection = true;
-    std::uint16_t ReadSpeed = 0;
-    bool FinalizeDisc = false;
+    // OnDebugMessage, OnDeviceChange, DeviceBufferSize, DeviceFreeBufferSize,
+    // UnderrunProtection, ReadSpeed and FinalizeDisc come from TSCSIDevice).
     bool TestWrite = false;
     bool FinalizeTrack = true;
     bool PerformOPC = false;
     TEraseDoneEvent OnEraseDone;
-    std::uint16_t WriteSpeed() const { return writeSpeed_; }
-    void SetWriteSpeed(std::uint16_t value) { writeSpeed_ = value; }
+    // WriteSpeed (KB/s) is the device's; setting it sends it to the drive.
 
     // Published properties of the project.
     bool ReplaceFile = false;
@@ -93,6 +101,7 @@ public:
     bool RemoveEntry(const std::string &DirPath, const std::string &LongName);
     bool RemoveEmptyDirectories();
     TDiscTree &Tree() { return tree_; }
+    const TDiscTree &Tree() const { return tree_; }
 
     // Layout and header.
     bool PrepareLayout(bool ToImage, TDEntry *ImportRoot);
@@ -107,23 +116,80 @@ public:
     // Offset of the local zone read by ClearProject, in 15-minute units.
     int TimeZoneOffset() const { return timeZoneOffset_; }
 
-    // Writes the project into an image file in the calling thread and raises
-    // OnWriteDone with an empty text or the failure. 1 when Direct and the
-    // image was written; -1 otherwise, as for a write handed to the threads.
+    // Earlier sessions. ImportSession reads session Number (255: the last)
+    // below Root (none: the project root); ExtractFile copies an imported
+    // file from the disc to a local file, or creates an imported folder.
+    // Both read the drive unless another reader was set (tests, fuzzing).
+    bool ImportSession(std::uint8_t Number, TDEntry *Root);
+    bool ExtractFile(const TFEntry &Entry, const std::string &TargetFile);
+    void SetDiscReader(std::unique_ptr<DiscReader> reader) { discReader_ = std::move(reader); }
+    DiscReader &Reader();
+
+
+    // --- Write control. Each operation ends with exactly one OnWriteDone.
+
+    // Writes the project to the disc as a new session. True when the
+    // writing thread was started.
+    bool BurnProject();
+    // Writes an existing image file to the disc. True when the writing
+    // thread was started.
+    bool BurnImageFile(const std::string &FileName);
+    // Writes the project into an image file: with Direct in the calling
+    // thread (1 when written), otherwise through the cache and the writing
+    // thread (-1, the outcome comes with OnWriteDone).
     int SaveImageFile(const std::string &FileName, bool Direct);
+    // Asks the running write to stop; it ends with "OPERATION ABORTED BY USER".
+    void CancelWrite();
+    // Cache fill in percent while a write runs, else 0.
+    std::int32_t CacheFillPercent() const;
+    // Raises OnWriteDone(this, ResultText) when it is assigned.
+    void ReportWriteDone();
+    // True from the start of the writing thread until just before OnWriteDone.
+    static bool WriteRunning();
+    // Waits until the threads of the last write have ended.
+    void WaitForWriteEnd();
+    // Runs a call through the dispatcher.
+    void Synchronize(const std::function<void()> &Call);
+    TDispatcher Dispatcher;
+
+    // The next writable address of the disc becomes SessionStart (used by
+    // the disc-mode layout while BurnProject has the query switched on).
+    bool QueryNextWritableAddress();
+
+    // State shared with the writing thread; LastSourceFile and ResultText
+    // are guarded by the critical section.
+    std::atomic<std::int64_t> BytesWritten{0};
+    std::string LastSourceFile;
+    std::string ResultText;
+    bool StopRequested() const;
+    void EndWrite();
+    // Settings of the last cache (for its fill level and tests).
+    const TCacheThread *Cache() const { return cache_.get(); }
 
 private:
+    bool startWrite(std::int32_t blockSize, std::vector<CacheEntry> entries, bool burningImageFile,
+                    bool toImageFile);
+    std::vector<CacheEntry> projectEntries() const;
+    void releaseLastWrite();
+    void prepareDvdRw(int mediaCode);
+    void pause(int ms);
+    std::uint32_t volumeEndOfGrowingSession();
+
     void reportLocation(const char *label, std::int64_t sector);
 
     TDiscTree tree_;
+    std::unique_ptr<DiscReader> discReader_;
     DirectoryLookup lookup_;
     TImageLayout layout_;
     std::int64_t sectorCount_ = 0;
     std::vector<std::uint8_t> header_;
     KeptDescriptors kept_;
     std::int32_t cacheSize_ = 4194304;
-    std::uint16_t writeSpeed_ = 0;
     int timeZoneOffset_ = 0;
+    bool nextWritableQuery_ = false;
+    std::atomic<bool> stop_{false};
+    std::unique_ptr<TCacheThread> cache_;
+    std::unique_ptr<TThWrite> writer_;
 };
 
 } // namespace zelvane
