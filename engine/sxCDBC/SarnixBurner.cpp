@@ -1,6 +1,7 @@
 #include "sxCDBC/SarnixBurner.h"
 
 #include "sxCDBC/DirectImageWriter.h"
+#include "sxCDBC/EraseThread.h"
 #include "sxConst/ImageTexts.h"
 #include "sxISOLib/IsoRecords.h"
 
@@ -13,6 +14,16 @@ TSarnixBurner::TSarnixBurner()
 {
     tree_.setReporter([this](const std::string &message, std::uint8_t level) { EmitDebug(message, level); });
     ClearProject(65535, 8191);
+}
+
+TSarnixBurner::~TSarnixBurner() = default;
+
+void TSarnixBurner::RunOnInterfaceThread(const std::function<void()> &work)
+{
+    if (Synchronize)
+        Synchronize(work);
+    else
+        work();
 }
 
 void TSarnixBurner::SetCacheSize(std::int32_t value)

@@ -3,6 +3,7 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
+#include "sxCDBC/InterfaceCall.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -10,12 +11,16 @@
 #include "sxISOLib/HeaderBuilder.h"
 #include "sxISOLib/ImageLayout.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zelvane {
+
+class TEraseThread;
 
 class TSarnixBurner : public TSCSIDevice {
 public:
@@ -32,7 +37,9 @@ public:
     static constexpr const char *kVersion = "1.21";
 
     TSarnixBurner();
-    ~TSarnixBurner() override = default;
+    // Waits for a running erase thread. Not to be called on the interface
+    // thread while that thread waits there for OnEraseDone.
+    ~TSarnixBurner() override;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
 
@@ -112,7 +119,32 @@ public:
     // image was written; -1 otherwise, as for a write handed to the threads.
     int SaveImageFile(const std::string &FileName, bool Direct);
 
+    // Runs the completion events of the worker threads on the interface
+    // thread; when unset they run on the worker itself.
+    TInterfaceCall Synchronize;
+    void RunOnInterfaceThread(const std::function<void()> &work);
+
+    // Erases a rewritable disc: type 0 full, 1 quick. Answers whether the
+    // drive took the blanking command; the end (or a refusal) is reported
+    // through OnEraseDone, exactly once per call.
+    bool Erase(std::uint8_t Type);
+    bool Erasing() const { return erasing_; }
+    // 0..100 while Erasing, else 0.
+    std::int32_t EraseProgress() const;
+    // Type of the last erase started.
+    std::uint8_t EraseType() const { return eraseType_; }
+    // The thread of the last erase started, if any.
+    const TEraseThread *EraseThread() const { return eraseThread_.get(); }
+
 private:
+    friend class TEraseThread;
+    bool StartBlanking(std::uint8_t mediaCode, std::uint8_t type);
+    // Writes `count` units of 32 zero sectors from LBA 0; true when all were taken.
+    bool WriteZeroUnits(std::uint32_t count, bool stopAtFailure);
+    bool RefuseErase();
+    // Called by the erase thread last of all.
+    void EndErase(bool withError);
+
     void reportLocation(const char *label, std::int64_t sector);
 
     TDiscTree tree_;
@@ -124,6 +156,11 @@ private:
     std::int32_t cacheSize_ = 4194304;
     std::uint16_t writeSpeed_ = 0;
     int timeZoneOffset_ = 0;
+    std::atomic<bool> erasing_{false};
+    std::uint8_t eraseType_ = 1;
+    std::unique_ptr<TEraseThread> eraseThread_;
+    // Threads of earlier erases that were still delivering their event.
+    std::vector<std::unique_ptr<TEraseThread>> finishedErases_;
 };
 
 } // namespace zelvane

@@ -1,5 +1,6 @@
 #include "core/state_store.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -48,6 +50,23 @@ void writeAll(int fd, const uint8_t *bytes, size_t count, off_t offset, const st
         count -= static_cast<size_t>(n);
         offset += n;
     }
+}
+
+bool allZero(std::span<const uint8_t> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+}
+
+// Makes a range of the file read as zeros without storing them; false when
+// the file system cannot.
+bool punchHole(int fd, off_t offset, size_t count)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    if (offset >= info.st_size)
+        return true; // past the end everything reads as zeros already
+    return ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, offset, static_cast<off_t>(count)) == 0;
 }
 
 // Reads what the file holds at offset; the rest of the buffer is zero-filled.
@@ -159,7 +178,12 @@ void StateStore::readBlocks(uint32_t lba, std::span<uint8_t> out) const
 void StateStore::writeBlocks(uint32_t lba, std::span<const uint8_t> in) const
 {
     FileHandle file(imagePath(), O_WRONLY | O_CREAT, "cannot open");
-    writeAll(file.fd(), in.data(), in.size(), off_t{lba} * kSectorSize, imagePath());
+    const off_t offset = off_t{lba} * kSectorSize;
+    // Zeros (an erase overwriting a whole disc) are kept as a hole of the
+    // sparse image; they read back the same.
+    if (allZero(in) && punchHole(file.fd(), offset, in.size()))
+        return;
+    writeAll(file.fd(), in.data(), in.size(), offset, imagePath());
 }
 
 void StateStore::clearImage() const
