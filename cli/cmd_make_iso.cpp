@@ -1,12 +1,14 @@
 // zelvane-cli make-iso: builds an ISO 9660 + Joliet image from local files
-// and folders the way the wizard builds a project, and writes it directly.
+// and folders the way the wizard builds a project, and writes it through
+// the read-ahead cache and the writing thread as the wizard does.
 #include "command.h"
+#include "project_builder.h"
+#include "write_session.h"
 
 #include "sxCDBC/FolderProject.h"
 #include "sxCDBC/SarnixBurner.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace zelvane::cli {
 
@@ -14,62 +16,42 @@ namespace {
 
 constexpr const char *kUsage =
     "make-iso -o FILE [--volume TEXT] [--preparer TEXT] [--publisher TEXT] [--copyright TEXT] "
-    "[--boot FLOPPY.img] [--no-joliet] PATH...";
+    "[--boot FLOPPY.img] [--no-joliet] [--direct] PATH...";
 
 struct MakeIsoOptions {
     std::string output;
-    std::string volume = "New";
-    std::string preparer, publisher, copyright, boot;
-    bool joliet = true;
-    std::vector<std::string> paths;
+    bool direct = false;
+    ProjectOptions project;
 };
 
 bool parse(const CommandArgs &args, MakeIsoOptions &options, std::string &error)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
-        auto value = [&](std::string &into) {
+        if (arg == "-o" || arg == "--output") {
             if (i + 1 >= args.size()) {
                 error = "option " + arg + " needs a value";
                 return false;
             }
-            into = args[++i];
-            return true;
-        };
-        if (arg == "-o" || arg == "--output") {
-            if (!value(options.output))
-                return false;
-        } else if (arg == "--volume") {
-            if (!value(options.volume))
-                return false;
-        } else if (arg == "--preparer") {
-            if (!value(options.preparer))
-                return false;
-        } else if (arg == "--publisher") {
-            if (!value(options.publisher))
-                return false;
-        } else if (arg == "--copyright") {
-            if (!value(options.copyright))
-                return false;
-        } else if (arg == "--boot") {
-            if (!value(options.boot))
-                return false;
-        } else if (arg == "--no-joliet") {
-            options.joliet = false;
-        } else if (arg == "--") {
-            options.paths.insert(options.paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
-            break;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return false;
+            options.output = args[++i];
+        } else if (arg == "--direct") {
+            options.direct = true;
         } else {
-            options.paths.push_back(arg);
+            const OptionTaken taken = takeProjectOption(args, i, options.project, error);
+            if (taken == OptionTaken::Failed)
+                return false;
+            if (taken == OptionTaken::No) {
+                error = "unknown option " + arg;
+                return false;
+            }
         }
     }
     if (options.output.empty())
         error = "no output file (-o FILE)";
-    else if (options.paths.empty())
+    else if (options.project.paths.empty())
         error = "no PATH to put into the image";
+    else
+        checkBootImage(options.project, error);
     return error.empty();
 }
 
@@ -81,14 +63,6 @@ int makeIso(const CommandArgs &args)
         std::fprintf(stderr, "zelvane-cli make-iso: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
         return 2;
     }
-    if (!options.boot.empty()) {
-        struct stat info {};
-        if (::stat(options.boot.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
-            std::fprintf(stderr, "zelvane-cli make-iso: boot image %s is not a readable, non-empty file\n",
-                         options.boot.c_str());
-            return 2;
-        }
-    }
 
     TSarnixBurner burner;
     bool engineFailed = false;
@@ -98,34 +72,21 @@ int makeIso(const CommandArgs &args)
             engineFailed = true;
         }
     };
-    burner.ClearProject(65535, 8191);
-
     FolderProject project(burner);
-    struct stat existing {};
-    if (::stat(options.output.c_str(), &existing) == 0)
-        project.exclude(existing.st_dev, existing.st_ino);
-    for (const auto &path : options.paths)
-        project.addPath(path);
-    project.build();
+    buildProject(burner, project, options.project, options.output);
 
-    burner.IdVolume = options.volume;
-    burner.IdPreparer = options.preparer;
-    burner.IdPublisher = options.publisher;
-    burner.FileCopyright = options.copyright;
-    burner.IdApplication = "Zelvane";
-    burner.DateCreation = todayDate();
-    burner.JolietFileSystem = options.joliet;
-    burner.BootImageFile = options.boot;
-    burner.Bootable = !options.boot.empty();
-
-    std::string writeError;
-    burner.OnWriteDone = [&](TSarnixBurner *, const std::string &text) { writeError = text; };
-    const int result = burner.SaveImageFile(options.output, true);
-
-    for (const auto &note : project.notes())
-        std::fprintf(stderr, "zelvane-cli make-iso: %s: %s\n", note.path.c_str(), note.message.c_str());
-    if (result != 1) {
-        std::fprintf(stderr, "zelvane-cli make-iso: %s\n", writeError.c_str());
+    std::string result;
+    if (options.direct) {
+        burner.OnWriteDone = [&](TSarnixBurner *, const std::string &text) { result = text; };
+        burner.SaveImageFile(options.output, true);
+    } else {
+        WriteSession session(burner, "make-iso");
+        burner.SaveImageFile(options.output, false);
+        result = session.run(true);  // a refused start has already reported
+    }
+    printProjectNotes(project, "make-iso");
+    if (!result.empty()) {
+        std::fprintf(stderr, "zelvane-cli make-iso: %s\n", result.c_str());
         return 1;
     }
     std::size_t files = 0;

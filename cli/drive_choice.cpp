@@ -1,30 +1,12 @@
 #include "drive_choice.h"
+#include "drive_select.h"
 
 #include "sxConst/EngineTexts.h"
-#include "sxDrvLib/CapabilitySet.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace zelvane::cli {
-
-namespace {
-
-// The drive the wizard starts with: the last one that writes CD-R, DVD-R or
-// DVD-RAM, else the last drive.
-size_t DefaultDrive(TSCSIDevice &device)
-{
-    const auto &drives = device.DriveList();
-    std::optional<size_t> lastWriter;
-    for (size_t i = 0; i < drives.size(); ++i) {
-        device.SelectDevice(drives[i]);
-        if (IsWriter(device.Capabilities()))
-            lastWriter = i;
-    }
-    return lastWriter.value_or(drives.size() - 1);
-}
-
-} // namespace
 
 std::optional<long> ParseDriveNumber(const std::string &text)
 {

@@ -1,6 +1,6 @@
 // The drive a command works on: the transport is initialised (pass-through
 // provider preferred) and the drive given by "--drive N" is selected, or the
-// one the wizard starts with (the last drive that writes).
+// one the wizard starts with (DefaultDrive).
 #pragma once
 
 #include "sxDrvLib/ScsiDevice.h"

@@ -1,5 +1,6 @@
 #include "erase_run.h"
 
+#include "sxCDBC/InterfaceCall.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/SpeedText.h"
 
@@ -78,7 +79,7 @@ int EraseDisc(TSarnixBurner &burner, const EraseRequest &request, const std::str
     TInterfaceQueue interfaceThread;
     bool done = false;
     bool failed = false;
-    burner.Synchronize = interfaceThread.Caller();
+    burner.Dispatcher = interfaceThread.Caller();
     burner.OnEraseDone = [&](TSarnixBurner *, bool withError) {
         done = true;
         failed = withError;
@@ -92,7 +93,7 @@ int EraseDisc(TSarnixBurner &burner, const EraseRequest &request, const std::str
         ShowPercent(burner.EraseProgress(), shown);
     }
     burner.OnEraseDone = nullptr;
-    burner.Synchronize = nullptr;
+    burner.Dispatcher = nullptr;
     if (!started || failed) {
         const std::string reason = burner.LastErrorText();
         std::fprintf(stderr, "zelvane-cli %s: the drive refused to erase the disc%s%s\n", name,

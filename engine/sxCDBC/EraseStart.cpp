@@ -60,7 +60,7 @@ bool TSarnixBurner::Erase(std::uint8_t Type)
     if (!ready && !WaitUntilReady(kReadyTotalMs, kReadyStepMs))
         return RefuseErase();
     if (code != kMediaDvdRam) {
-        SetCdSpeed(ReadSpeed, WriteSpeed());
+        SetSpeeds();
         SetWriteParameters(false, false, code);
     }
     const uint16_t speed = CurrentWriteSpeed();
@@ -72,7 +72,7 @@ bool TSarnixBurner::Erase(std::uint8_t Type)
     if (!StartBlanking(code, Type))
         return RefuseErase();
 
-    eraseThread_ = std::make_unique<TEraseThread>(*this, code, ExpectedEraseSeconds(code, Type));
+    eraseThread_.reset(new TEraseThread(*this, code, ExpectedEraseSeconds(code, Type)));
     erasing_ = true;
     eraseThread_->Start();
     return true;
@@ -123,7 +123,7 @@ bool TSarnixBurner::RefuseErase()
 void TSarnixBurner::EndErase(bool withError)
 {
     erasing_ = false;
-    RunOnInterfaceThread([this, withError] {
+    Synchronize([this, withError] {
         if (OnEraseDone)
             OnEraseDone(this, withError);
     });

@@ -28,6 +28,11 @@ constexpr uint8_t kCloseDvdPlusRwFormat = 3;
 
 } // namespace
 
+void EraseThreadDeleter::operator()(TEraseThread *thread) const
+{
+    delete thread;
+}
+
 std::uint16_t ExpectedEraseSeconds(std::uint8_t mediaCode, std::uint8_t type)
 {
     const bool cd = IsCdMedia(mediaCode);

@@ -1,7 +1,8 @@
 #include "sxCDBC/SarnixBurner.h"
 
-#include "sxCDBC/DirectImageWriter.h"
-#include "sxCDBC/EraseThread.h"
+#include "sxCDBC/WriteThread.h"
+#include "sxCache/CacheThread.h"
+
 #include "sxConst/ImageTexts.h"
 #include "sxISOLib/IsoRecords.h"
 
@@ -14,16 +15,6 @@ TSarnixBurner::TSarnixBurner()
 {
     tree_.setReporter([this](const std::string &message, std::uint8_t level) { EmitDebug(message, level); });
     ClearProject(65535, 8191);
-}
-
-TSarnixBurner::~TSarnixBurner() = default;
-
-void TSarnixBurner::RunOnInterfaceThread(const std::function<void()> &work)
-{
-    if (Synchronize)
-        Synchronize(work);
-    else
-        work();
 }
 
 void TSarnixBurner::SetCacheSize(std::int32_t value)
@@ -135,6 +126,8 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
     DoDebug = false;
     if (ToImage)
         SessionStart = 0;
+    else if (nextWritableQuery_)
+        QueryNextWritableAddress();
 
     LayoutOptions options;
     options.Joliet = JolietFileSystem;
@@ -180,18 +173,6 @@ std::int64_t TSarnixBurner::SectorsToWrite() const
     if (WritePostGap && sectorCount_ < 300)
         return 300;
     return sectorCount_;
-}
-
-int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
-{
-    ISOFileName = FileName;
-    PrepareLayout(true, nullptr);
-    BuildHeader(true, nullptr);
-    const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
-                                               [this](const std::string &message) { EmitDebug(message, 4); });
-    if (OnWriteDone)
-        OnWriteDone(this, error);
-    return Direct && error.empty() ? 1 : -1;
 }
 
 } // namespace zelvane

@@ -3,7 +3,6 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
-#include "sxCDBC/InterfaceCall.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -20,7 +19,15 @@
 
 namespace zelvane {
 
+class TCacheThread;
+class TThWrite;
+struct CacheEntry;
 class TEraseThread;
+
+// Ends an erase thread (waiting for it) where its type is known.
+struct EraseThreadDeleter {
+    void operator()(TEraseThread *thread) const;
+};
 
 class TSarnixBurner : public TSCSIDevice {
 public:
@@ -36,26 +43,27 @@ public:
 
     static constexpr const char *kVersion = "1.21";
 
+    // Runs a call synchronously on the interface thread and returns when it
+    // has run. The wizard passes a blocking queued call into its event loop;
+    // without a dispatcher the call runs at once on the calling thread.
+    using TDispatcher = std::function<void(const std::function<void()> &Call)>;
+
     TSarnixBurner();
-    // Waits for a running erase thread. Not to be called on the interface
-    // thread while that thread waits there for OnEraseDone.
+    // Stops a running write and waits for its threads, and for a running
+    // erase thread (not to be called on the interface thread while that
+    // thread waits there for OnEraseDone).
     ~TSarnixBurner() override;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
 
     // Published properties served by the device layer (DoDebug,
-    // OnDebugMessage and OnDeviceChange come from TSCSIDevice).
-    std::uint32_t DeviceBufferSize = 0;
-    std::uint32_t DeviceFreeBufferSize = 0;
-    bool UnderrunProtection = true;
-    std::uint16_t ReadSpeed = 0;
-    bool FinalizeDisc = false;
+    // OnDebugMessage, OnDeviceChange, DeviceBufferSize, DeviceFreeBufferSize,
+    // UnderrunProtection, ReadSpeed and FinalizeDisc come from TSCSIDevice).
     bool TestWrite = false;
     bool FinalizeTrack = true;
     bool PerformOPC = false;
     TEraseDoneEvent OnEraseDone;
-    std::uint16_t WriteSpeed() const { return writeSpeed_; }
-    void SetWriteSpeed(std::uint16_t value) { writeSpeed_ = value; }
+    // WriteSpeed (KB/s) is the device's; setting it sends it to the drive.
 
     // Published properties of the project.
     bool ReplaceFile = false;
@@ -100,6 +108,7 @@ public:
     bool RemoveEntry(const std::string &DirPath, const std::string &LongName);
     bool RemoveEmptyDirectories();
     TDiscTree &Tree() { return tree_; }
+    const TDiscTree &Tree() const { return tree_; }
 
     // Layout and header.
     bool PrepareLayout(bool ToImage, TDEntry *ImportRoot);
@@ -114,15 +123,45 @@ public:
     // Offset of the local zone read by ClearProject, in 15-minute units.
     int TimeZoneOffset() const { return timeZoneOffset_; }
 
-    // Writes the project into an image file in the calling thread and raises
-    // OnWriteDone with an empty text or the failure. 1 when Direct and the
-    // image was written; -1 otherwise, as for a write handed to the threads.
-    int SaveImageFile(const std::string &FileName, bool Direct);
+    // --- Write control. Each operation ends with exactly one OnWriteDone.
 
-    // Runs the completion events of the worker threads on the interface
-    // thread; when unset they run on the worker itself.
-    TInterfaceCall Synchronize;
-    void RunOnInterfaceThread(const std::function<void()> &work);
+    // Writes the project to the disc as a new session. True when the
+    // writing thread was started.
+    bool BurnProject();
+    // Writes an existing image file to the disc. True when the writing
+    // thread was started.
+    bool BurnImageFile(const std::string &FileName);
+    // Writes the project into an image file: with Direct in the calling
+    // thread (1 when written), otherwise through the cache and the writing
+    // thread (-1, the outcome comes with OnWriteDone).
+    int SaveImageFile(const std::string &FileName, bool Direct);
+    // Asks the running write to stop; it ends with "OPERATION ABORTED BY USER".
+    void CancelWrite();
+    // Cache fill in percent while a write runs, else 0.
+    std::int32_t CacheFillPercent() const;
+    // Raises OnWriteDone(this, ResultText) when it is assigned.
+    void ReportWriteDone();
+    // True from the start of the writing thread until just before OnWriteDone.
+    static bool WriteRunning();
+    // Waits until the threads of the last write have ended.
+    void WaitForWriteEnd();
+    // Runs a call through the dispatcher.
+    void Synchronize(const std::function<void()> &Call);
+    TDispatcher Dispatcher;
+
+    // The next writable address of the disc becomes SessionStart (used by
+    // the disc-mode layout while BurnProject has the query switched on).
+    bool QueryNextWritableAddress();
+
+    // State shared with the writing thread; LastSourceFile and ResultText
+    // are guarded by the critical section.
+    std::atomic<std::int64_t> BytesWritten{0};
+    std::string LastSourceFile;
+    std::string ResultText;
+    bool StopRequested() const;
+    void EndWrite();
+    // Settings of the last cache (for its fill level and tests).
+    const TCacheThread *Cache() const { return cache_.get(); }
 
     // Erases a rewritable disc: type 0 full, 1 quick. Answers whether the
     // drive took the blanking command; the end (or a refusal) is reported
@@ -145,6 +184,14 @@ private:
     // Called by the erase thread last of all.
     void EndErase(bool withError);
 
+    bool startWrite(std::int32_t blockSize, std::vector<CacheEntry> entries, bool burningImageFile,
+                    bool toImageFile);
+    std::vector<CacheEntry> projectEntries() const;
+    void releaseLastWrite();
+    void prepareDvdRw(int mediaCode);
+    void pause(int ms);
+    std::uint32_t volumeEndOfGrowingSession();
+
     void reportLocation(const char *label, std::int64_t sector);
 
     TDiscTree tree_;
@@ -154,13 +201,16 @@ private:
     std::vector<std::uint8_t> header_;
     KeptDescriptors kept_;
     std::int32_t cacheSize_ = 4194304;
-    std::uint16_t writeSpeed_ = 0;
     int timeZoneOffset_ = 0;
+    bool nextWritableQuery_ = false;
+    std::atomic<bool> stop_{false};
+    std::unique_ptr<TCacheThread> cache_;
+    std::unique_ptr<TThWrite> writer_;
     std::atomic<bool> erasing_{false};
     std::uint8_t eraseType_ = 1;
-    std::unique_ptr<TEraseThread> eraseThread_;
+    std::unique_ptr<TEraseThread, EraseThreadDeleter> eraseThread_;
     // Threads of earlier erases that were still delivering their event.
-    std::vector<std::unique_ptr<TEraseThread>> finishedErases_;
+    std::vector<std::unique_ptr<TEraseThread, EraseThreadDeleter>> finishedErases_;
 };
 
 } // namespace zelvane

@@ -1,6 +1,7 @@
 #include "EraseFixture.h"
 
 #include "sxCDBC/EraseThread.h"
+#include "sxCDBC/InterfaceCall.h"
 
 #include <chrono>
 #include <mutex>
@@ -41,7 +42,7 @@ EraseRun EraseTest::RunErase(uint8_t type, int divisor)
             run.infoLines.push_back(message);
     };
     TInterfaceQueue interfaceThread;
-    burner->Synchronize = interfaceThread.Caller();
+    burner->Dispatcher = interfaceThread.Caller();
     burner->OnEraseDone = [&run](TSarnixBurner *sender, bool withError) {
         ++run.doneEvents;
         run.withError = withError;
@@ -64,7 +65,7 @@ EraseRun EraseTest::RunErase(uint8_t type, int divisor)
     burner->SetSleepForTests(nullptr);
     burner->OnEraseDone = nullptr;
     burner->OnDebugMessage = nullptr;
-    burner->Synchronize = nullptr;
+    burner->Dispatcher = nullptr;
     return run;
 }
 

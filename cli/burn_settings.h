@@ -1,0 +1,33 @@
+// Write settings of the burn commands: speed, read-ahead cache, test write,
+// and the refusal of erasing first (not available yet).
+#pragma once
+
+#include "command.h"
+
+#include <string>
+
+namespace zelvane {
+class TSarnixBurner;
+}
+
+namespace zelvane::cli {
+
+struct BurnSettings {
+    unsigned speed = 0;    // a multiple of the medium's base speed; 0 = the drive's maximum
+    int cacheMB = 32;      // 2..64
+    bool testWrite = false;
+    bool eraseFirst = false;
+};
+
+// Takes args[i] (and its value) when it is a write setting; Failed with the
+// error for a bad value.
+enum class SettingTaken { Yes, No, Failed };
+SettingTaken takeBurnSetting(const CommandArgs &args, std::size_t &i, BurnSettings &settings, std::string &error);
+
+// Puts the settings on the burner as the burn options page does.
+void applyBurnSettings(TSarnixBurner &burner, const BurnSettings &settings, int mediaCode);
+
+inline constexpr const char *kEraseNotAvailable =
+    "erasing before writing is not available in this build; erase the disc first";
+
+} // namespace zelvane::cli

@@ -1,0 +1,76 @@
+// zelvane-cli burn-iso: writes an ISO image file to the disc in the drive,
+// as the wizard's "burn an image" task does.
+#include "burn_checks.h"
+#include "burn_settings.h"
+#include "command.h"
+#include "drive_select.h"
+#include "write_session.h"
+
+#include "sxCDBC/SarnixBurner.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace zelvane::cli {
+
+namespace {
+
+constexpr const char *kUsage = "burn-iso FILE.iso [--speed N] [--cache MB] [--test-write]";
+
+int refuse(const std::string &reason)
+{
+    std::fprintf(stderr, "zelvane-cli burn-iso: Запись невозможна: %s\n", reason.c_str());
+    return 1;
+}
+
+int burnIso(const CommandArgs &args)
+{
+    BurnSettings settings;
+    std::string image, error;
+    for (std::size_t i = 0; i < args.size() && error.empty(); ++i) {
+        const SettingTaken taken = takeBurnSetting(args, i, settings, error);
+        if (taken == SettingTaken::No && args[i].size() > 1 && args[i][0] == '-')
+            error = "unknown option " + args[i];
+        else if (taken == SettingTaken::No && image.empty())
+            image = args[i];
+        else if (taken == SettingTaken::No)
+            error = "only one image file can be written";
+    }
+    if (error.empty() && image.empty())
+        error = "no image file";
+    if (!error.empty()) {
+        std::fprintf(stderr, "zelvane-cli burn-iso: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
+        return 2;
+    }
+    if (settings.eraseFirst) {
+        std::fprintf(stderr, "zelvane-cli burn-iso: %s\n", kEraseNotAvailable);
+        return 2;
+    }
+    TSarnixBurner burner;
+    if (!OpenDefaultDrive(burner, "burn-iso"))
+        return 3;
+    DiscState disc;
+    if (const auto reason = CheckDriveAndMedium(burner, BurnTask::BurnImage, disc))
+        return refuse(*reason);
+    // An image always starts at the beginning of the disc: a disc that holds
+    // data must be erased first.
+    if (disc.used != 0)
+        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseNotAvailable);
+    struct stat info {};
+    const std::int64_t sectors = ::stat(image.c_str(), &info) == 0 ? (info.st_size + 2047) / 2048 : 0;
+    if (CheckSpace(sectors, disc, BurnTask::BurnImage) == SpaceVerdict::TooLarge)
+        return refuse(kProjectTooLarge);
+    applyBurnSettings(burner, settings, disc.mediaCode);
+    burner.FinalizeDisc = FinalizeByFreeSpace(sectors, disc);
+
+    std::printf("writing %s to %s: %lld sectors\n", image.c_str(), disc.mediaName.c_str(), static_cast<long long>(sectors));
+    WriteSession session(burner, "burn-iso");
+    const bool started = burner.BurnImageFile(image);
+    return session.finish(session.run(started));
+}
+
+const CliCommandRegistrar registrar("burn-iso", kUsage, burnIso);
+
+} // namespace
+
+} // namespace zelvane::cli

@@ -1,0 +1,95 @@
+#include "project_builder.h"
+
+#include "sxCDBC/FolderProject.h"
+#include "sxCDBC/SarnixBurner.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace zelvane::cli {
+
+OptionTaken takeProjectOption(const CommandArgs &args, std::size_t &i, ProjectOptions &options, std::string &error)
+{
+    const std::string &arg = args[i];
+    auto value = [&](std::string &into) {
+        if (i + 1 >= args.size()) {
+            error = "option " + arg + " needs a value";
+            return OptionTaken::Failed;
+        }
+        into = args[++i];
+        return OptionTaken::Yes;
+    };
+    if (arg == "--volume")
+        return value(options.volume);
+    if (arg == "--preparer")
+        return value(options.preparer);
+    if (arg == "--publisher")
+        return value(options.publisher);
+    if (arg == "--copyright")
+        return value(options.copyright);
+    if (arg == "--boot")
+        return value(options.boot);
+    if (arg == "--no-joliet") {
+        options.joliet = false;
+        return OptionTaken::Yes;
+    }
+    if (arg == "--") {
+        options.paths.insert(options.paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+        i = args.size();
+        return OptionTaken::Yes;
+    }
+    if (arg.size() > 1 && arg[0] == '-')
+        return OptionTaken::No;
+    options.paths.push_back(arg);
+    return OptionTaken::Yes;
+}
+
+bool checkBootImage(const ProjectOptions &options, std::string &error)
+{
+    if (options.boot.empty())
+        return true;
+    struct stat info {};
+    if (::stat(options.boot.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        return true;
+    error = "boot image " + options.boot + " is not a readable, non-empty file";
+    return false;
+}
+
+void buildProject(TSarnixBurner &burner, FolderProject &project, const ProjectOptions &options,
+                  const std::string &excludedFile)
+{
+    burner.ClearProject(65535, 8191);
+    struct stat existing {};
+    if (!excludedFile.empty() && ::stat(excludedFile.c_str(), &existing) == 0)
+        project.exclude(existing.st_dev, existing.st_ino);
+    for (const auto &path : options.paths)
+        project.addPath(path);
+    project.build();
+
+    burner.IdVolume = options.volume;
+    burner.IdPreparer = options.preparer;
+    burner.IdPublisher = options.publisher;
+    burner.FileCopyright = options.copyright;
+    burner.IdApplication = "Zelvane";
+    burner.DateCreation = todayDate();
+    burner.JolietFileSystem = options.joliet;
+    burner.BootImageFile = options.boot;
+    burner.Bootable = !options.boot.empty();
+}
+
+void printProjectNotes(const FolderProject &project, const char *command)
+{
+    for (const auto &note : project.notes())
+        std::fprintf(stderr, "zelvane-cli %s: %s: %s\n", command, note.path.c_str(), note.message.c_str());
+}
+
+std::int64_t projectBytes(const TSarnixBurner &burner)
+{
+    std::int64_t bytes = 0;
+    for (const auto &entry : burner.Tree().Files())
+        if (!entry->isDirectory() && !entry->FromPreviousSession)
+            bytes += entry->IsoDataLength;
+    return bytes;
+}
+
+} // namespace zelvane::cli

@@ -1,0 +1,247 @@
+// The burner's write operations: burning the project or an image file to the
+// disc and saving the project as an image file, each through the read-ahead
+// cache and the writing thread; stopping a write and its fill level.
+#include "sxCDBC/SarnixBurner.h"
+
+#include "sxCDBC/DirectImageWriter.h"
+#include "sxCDBC/WriteThread.h"
+#include "sxCache/CacheThread.h"
+#include "sxConst/ImageTexts.h"
+#include "sxConst/TextFormat.h"
+#include "sxDrvLib/MediaCode.h"
+#include "sxStreamEx/StreamEx.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace zelvane {
+
+namespace {
+
+constexpr std::int32_t kBlockSize = 65536;
+constexpr std::int32_t kCdBlockSize = 55296;  // 27 sectors
+constexpr std::int64_t kSector = 2048;
+
+// One write at a time in the process: set while a writing thread runs, and
+// the stop flag that CancelWrite raises for it.
+std::atomic<bool> gWritingActive{false};
+std::atomic<bool> gStopRequested{false};
+
+std::int32_t blockSizeFor(int mediaCode)
+{
+    return mediaCode == kMediaCdR || mediaCode == kMediaCdRw ? kCdBlockSize : kBlockSize;
+}
+
+} // namespace
+
+TSarnixBurner::~TSarnixBurner()
+{
+    if (writer_ && writer_->Joinable())
+        CancelWrite();
+    releaseLastWrite();
+}
+
+void TSarnixBurner::Synchronize(const std::function<void()> &Call)
+{
+    if (Dispatcher)
+        Dispatcher(Call);
+    else
+        Call();
+}
+
+void TSarnixBurner::ReportWriteDone()
+{
+    if (OnWriteDone)
+        OnWriteDone(this, ResultText);
+}
+
+void TSarnixBurner::CancelWrite()
+{
+    gStopRequested = true;
+    stop_ = true;
+}
+
+bool TSarnixBurner::StopRequested() const
+{
+    return gStopRequested.load() || stop_.load();
+}
+
+bool TSarnixBurner::WriteRunning()
+{
+    return gWritingActive.load();
+}
+
+void TSarnixBurner::EndWrite()
+{
+    gWritingActive = false;
+}
+
+std::int32_t TSarnixBurner::CacheFillPercent() const
+{
+    if (!gWritingActive || !cache_)
+        return 0;
+    const double percent = static_cast<double>(cache_->BytesInCache()) / CacheSize() * 100.0;
+    return static_cast<std::int32_t>(std::nearbyint(percent));  // ties to even
+}
+
+void TSarnixBurner::WaitForWriteEnd()
+{
+    if (writer_)
+        writer_->Join();
+}
+
+void TSarnixBurner::releaseLastWrite()
+{
+    // The writer goes first: it reads from the cache until it ends.
+    writer_.reset();
+    cache_.reset();
+}
+
+void TSarnixBurner::pause(int ms)
+{
+    if (mmc_.sleep)
+        mmc_.sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::vector<CacheEntry> TSarnixBurner::projectEntries() const
+{
+    std::vector<CacheEntry> entries;
+    if (layout_.Bootable)
+        entries.push_back(CacheEntry{BootImageFile, layout_.BootImageSize, 0});
+    std::vector<const TFEntry *> files;
+    for (const auto &entry : tree_.Files())
+        if (!entry->isDirectory() && !entry->FromPreviousSession && !entry->SourcePath.empty() &&
+            entry->IsoDataLength > 0)
+            files.push_back(entry.get());
+    std::stable_sort(files.begin(), files.end(),
+                     [](const TFEntry *a, const TFEntry *b) { return a->IsoLocation < b->IsoLocation; });
+    for (const TFEntry *file : files)
+        entries.push_back(CacheEntry{file->SourcePath, file->IsoDataLength, file->Attr});
+    return entries;
+}
+
+bool TSarnixBurner::startWrite(std::int32_t blockSize, std::vector<CacheEntry> entries, bool burningImageFile,
+                               bool toImageFile)
+{
+    CacheSettings settings;
+    settings.cacheSize = CacheSize();
+    settings.blockSize = blockSize;
+    settings.padRequested = WritePostGap;
+    settings.imageSize = sectorCount_ * kSector;
+    if (!burningImageFile)
+        settings.metadata = header_;
+    settings.entries = std::move(entries);
+    settings.burningImageFile = burningImageFile;
+    cache_ = std::make_unique<TCacheThread>(std::move(settings));
+
+    while (!cache_->WaitUntilReady(std::chrono::milliseconds(100))) {
+        const std::string error = cache_->ErrorText();
+        if (error.empty())
+            continue;
+        {
+            std::lock_guard lock(CriticalSection());
+            LastSourceFile = cache_->CurrentFile();
+            ResultText = error;
+        }
+        if (OnWriteDone)
+            OnWriteDone(this, error);
+        return false;
+    }
+    gWritingActive = true;
+    writer_ = std::make_unique<TThWrite>(*this, *cache_, TThWrite::Job{toImageFile, burningImageFile});
+    writer_->Start();
+    return true;
+}
+
+void TSarnixBurner::prepareDvdRw(int mediaCode)
+{
+    // FORMAT UNIT with format data: one descriptor of 8 bytes.
+    auto list = [](std::uint8_t flags, std::uint32_t blocks, std::uint8_t type) {
+        return std::array<std::uint8_t, 12>{0x00, flags, 0x00, 0x08,
+                                            static_cast<std::uint8_t>(blocks >> 24), static_cast<std::uint8_t>(blocks >> 16),
+                                            static_cast<std::uint8_t>(blocks >> 8), static_cast<std::uint8_t>(blocks),
+                                            static_cast<std::uint8_t>(type << 2), 0x00, 0x00, 16};
+    };
+    constexpr std::uint8_t kFormatWithData = 0x11;
+    bool accepted;
+    if (mediaCode == kMediaDvdRwSequential)
+        accepted = FormatUnit(kFormatWithData, list(0xA2, 1000, 0x15));
+    else
+        accepted = FormatUnit(kFormatWithData, list(0x82, 0, 0x13));
+    if (!accepted)
+        FormatUnit(kFormatWithData, list(0x82, 0, 0x15));
+    // The drive formats in the background; it is given half an hour.
+    constexpr int kStepMs = 5000;
+    constexpr int kLimitMs = 30 * 60 * 1000;
+    for (int waited = 0; waited < kLimitMs; waited += kStepMs) {
+        pause(kStepMs);
+        ReadDiscInformation();
+        if (LastSense()[12] != 0x04)
+            break;
+    }
+}
+
+bool TSarnixBurner::BurnProject()
+{
+    releaseLastWrite();
+    gStopRequested = false;
+    stop_ = false;
+    const int mediaCode = GetMediaCode();
+    if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
+        prepareDvdRw(mediaCode);
+    nextWritableQuery_ = true;
+    PrepareLayout(false, nullptr);
+    BuildHeader(false, nullptr);
+    nextWritableQuery_ = false;
+    return startWrite(blockSizeFor(mediaCode), projectEntries(), false, false);
+}
+
+bool TSarnixBurner::BurnImageFile(const std::string &FileName)
+{
+    releaseLastWrite();
+    gStopRequested = false;
+    stop_ = false;
+    std::int64_t size = 0;
+    try {
+        TFileStreamEx image(FileName, fmOpenReadShared);
+        size = image.GetSize();
+    } catch (const StreamError &) {
+        size = -1;
+    }
+    if (size <= 0) {
+        const std::string error = texts::fillText(texts::kCantOpenFile, FileName);
+        ResultText = error;
+        if (OnWriteDone)
+            OnWriteDone(this, error);
+        return false;
+    }
+    sectorCount_ = (size + kSector - 1) / kSector;
+    const int mediaCode = GetMediaCode();
+    return startWrite(blockSizeFor(mediaCode), {CacheEntry{FileName, size, 0}}, true, false);
+}
+
+int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
+{
+    ISOFileName = FileName;
+    PrepareLayout(true, nullptr);
+    BuildHeader(true, nullptr);
+    if (!Direct) {
+        releaseLastWrite();
+        gStopRequested = false;
+        stop_ = false;
+        startWrite(kBlockSize, projectEntries(), false, true);
+        return -1;
+    }
+    const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
+                                               [this](const std::string &message) { EmitDebug(message, 4); });
+    if (OnWriteDone)
+        OnWriteDone(this, error);
+    return error.empty() ? 1 : -1;
+}
+
+} // namespace zelvane
