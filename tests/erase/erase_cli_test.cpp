@@ -65,3 +65,64 @@ TEST_F(EraseTest, CliRefusesWriteOnceDiscAndBadArguments)
     output = RunCli("--quick-ish", status);
     EXPECT_EQ(WEXITSTATUS(status), 1) << output;
 }
+
+namespace {
+
+std::string RunCliCommand(const std::string &arguments, int &status)
+{
+    return RunShell(std::string(ZELVANE_CLI) + " " + arguments + " 2>&1", status);
+}
+
+} // namespace
+
+TEST_F(EraseTest, CliBurnIsoEraseFirstBlanksTheDiscAndWritesTheImage)
+{
+    Tool("insert dvd+rw --capacity 65536");
+    FormatDvdPlusRw();
+    WriteAt(0, 64, 64);
+    const std::string source = (folder_ / "source").string();
+    const std::string image = (folder_ / "new.iso").string();
+    int status = -1;
+    RunShell("mkdir -p " + source + " && echo erased-then-written > " + source + "/note.txt && genisoimage -quiet -V NEWDISC -o " +
+                 image + " " + source,
+             status);
+    ASSERT_EQ(status, 0);
+
+    // Without --erase-first the used disc is refused.
+    std::string output = RunCliCommand("burn-iso " + image, status);
+    EXPECT_NE(status, 0) << output;
+    EXPECT_NE(output.find("--erase-first"), std::string::npos) << output;
+
+    output = RunCliCommand("burn-iso --erase-first " + image, status);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("the disc is blank"), std::string::npos) << output;
+    const std::string exported = (folder_ / "exported.img").string();
+    Tool("export " + exported);
+    RunShell("cmp -n $(stat -c %s " + image + ") " + image + " " + exported, status);
+    EXPECT_EQ(status, 0) << "the disc does not hold the image";
+}
+
+TEST_F(EraseTest, CliBurnEraseFirstReplacesTheVolumeOfADvdRam)
+{
+    Tool("insert dvd-ram --capacity 65536");
+    WriteAt(0, 64, 64);
+    const std::string source = (folder_ / "files").string();
+    int status = -1;
+    RunShell("mkdir -p " + source + " && head -c 100000 /dev/urandom > " + source + "/data.bin", status);
+    ASSERT_EQ(status, 0);
+    const std::string output = RunCliCommand("burn --erase-first " + source, status);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("the disc is blank"), std::string::npos) << output;
+    EXPECT_GT(device->IsoVolumeSize(), 64u);
+}
+
+TEST_F(EraseTest, CliEraseFirstRefusesAWriteOnceDisc)
+{
+    Tool("insert cd-r");
+    const std::string source = (folder_ / "files").string();
+    int status = -1;
+    RunShell("mkdir -p " + source + " && echo x > " + source + "/x.txt", status);
+    const std::string output = RunCliCommand("burn --erase-first " + source, status);
+    EXPECT_EQ(WEXITSTATUS(status), 5) << output;
+    EXPECT_EQ(Layout().discStatus, "blank");
+}
