@@ -45,6 +45,9 @@ std::string EraseSpeedText(uint16_t kbps, uint8_t mediaCode)
 
 bool TSarnixBurner::Erase(std::uint8_t Type)
 {
+    // One worker drives the device at a time.
+    if (erasing_ || WriteRunning())
+        return RefuseErase();
     // The thread of an earlier erase may still be returning from its event.
     if (eraseThread_) {
         if (eraseThread_->Finished())
@@ -114,7 +117,7 @@ bool TSarnixBurner::WriteZeroUnits(std::uint32_t count, bool stopAtFailure)
 
 bool TSarnixBurner::RefuseErase()
 {
-    erasing_ = false;
+    // Erasing stays as it is: false, or true for an erase already running.
     if (OnEraseDone)
         OnEraseDone(this, true);
     return false;

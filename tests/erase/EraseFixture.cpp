@@ -83,3 +83,17 @@ bool NeverFalls(const std::vector<int> &values)
             return false;
     return true;
 }
+
+void ExpectOneCleanEnd(const EraseRun &run, const TSarnixBurner &burner)
+{
+    EXPECT_TRUE(run.started) << burner.LastErrorText();
+    EXPECT_EQ(run.doneEvents, 1);
+    EXPECT_FALSE(run.withError);
+    EXPECT_EQ(run.percentAtDone, 100);
+    EXPECT_FALSE(run.erasingAtDone);
+    EXPECT_FALSE(burner.Erasing());
+    EXPECT_EQ(burner.EraseProgress(), 0);
+    EXPECT_TRUE(NeverFalls(run.percents));
+    for (int percent : run.percents)
+        EXPECT_LE(percent, 100);
+}

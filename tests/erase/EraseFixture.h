@@ -40,3 +40,7 @@ protected:
 
 // True when the values never fall.
 bool NeverFalls(const std::vector<int> &values);
+
+// The run started, ended with exactly one event without error, at 100 %,
+// and its percentage never fell nor passed 100 on the way.
+void ExpectOneCleanEnd(const EraseRun &run, const zelvane::TSarnixBurner &burner);

@@ -83,15 +83,7 @@ TEST_P(EraseMediumTest, LeavesTheMediumBlankAndWritable)
     const EraseRun run = RunErase(param.type);
 
     ASSERT_TRUE(run.started) << burner->LastErrorText();
-    EXPECT_EQ(run.doneEvents, 1);
-    EXPECT_FALSE(run.withError);
-    EXPECT_EQ(run.percentAtDone, 100);
-    EXPECT_FALSE(run.erasingAtDone);
-    EXPECT_FALSE(burner->Erasing());
-    EXPECT_EQ(burner->EraseProgress(), 0);
-    EXPECT_TRUE(NeverFalls(run.percents));
-    for (int percent : run.percents)
-        EXPECT_LE(percent, 100);
+    ExpectOneCleanEnd(run, *burner);
 
     ASSERT_EQ(run.infoLines.size(), 1u);
     const bool dvdSpeed = code == kMediaDvdRam || code == kMediaDvdPlusRw || code >= kMediaDvdRwRestricted;

@@ -3,7 +3,11 @@
 // with an error, and starts no thread.
 #include "EraseFixture.h"
 
+#include "sxCDBC/InterfaceCall.h"
+
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 using namespace zelvane;
 
@@ -51,4 +55,31 @@ TEST_F(EraseTest, SecondEraseAfterTheFirstEndedRunsAgain)
     EXPECT_EQ(second.doneEvents, 1);
     EXPECT_FALSE(second.withError);
     EXPECT_EQ(burner->EraseType(), 0);
+}
+
+TEST_F(EraseTest, EraseWhileErasingIsRefusedAndTheFirstStillEnds)
+{
+    Tool("insert dvd-rw");
+    Tool("speed realtime"); // the blank keeps the drive busy for long
+    burner->SelectDevice(burner->DriveList()[0]);
+    burner->SetSleepForTests([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms / 1000)); });
+    TInterfaceQueue interfaceThread;
+    burner->Dispatcher = interfaceThread.Caller();
+    std::vector<bool> events;
+    burner->OnEraseDone = [&events](TSarnixBurner *, bool withError) { events.push_back(withError); };
+
+    ASSERT_TRUE(burner->Erase(1)) << burner->LastErrorText();
+    EXPECT_FALSE(burner->Erase(0));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0]);
+    EXPECT_TRUE(burner->Erasing()); // the refusal leaves the running erase alone
+    EXPECT_EQ(burner->EraseType(), 1);
+
+    const auto start = std::chrono::steady_clock::now();
+    while (events.size() < 2 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+        interfaceThread.RunPending(std::chrono::milliseconds(10));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_FALSE(events[1]);
+    burner->Dispatcher = nullptr;
+    burner.reset(); // waits for the thread
 }
