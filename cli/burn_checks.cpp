@@ -1,5 +1,6 @@
 #include "burn_checks.h"
 
+#include "sxDrvLib/CapabilitySet.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/ScsiDevice.h"
 
@@ -14,6 +15,12 @@ bool isRewritable(int code)
 }
 
 } // namespace
+
+void PrepareWriter(TSCSIDevice &device)
+{
+    device.UnderrunProtection = (device.Capabilities() & kUnderrunProtection) != 0;
+    device.Eject(false);
+}
 
 std::optional<std::string> CheckDriveAndMedium(TSCSIDevice &device, BurnTask task, DiscState &disc)
 {

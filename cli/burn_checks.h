@@ -23,6 +23,9 @@ struct DiscState {
     bool isDvd() const { return mediaName.find("DVD") != std::string::npos; }
 };
 
+// Underrun protection as the drive offers it, and the tray closed.
+void PrepareWriter(TSCSIDevice &device);
+
 inline constexpr const char *kEraseQuestion =
     "Запись возможна лишь после предварительной очистки носителя.\rЗапланировать предварительную очистку?";
 

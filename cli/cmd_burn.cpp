@@ -4,7 +4,7 @@
 #include "burn_checks.h"
 #include "burn_settings.h"
 #include "command.h"
-#include "drive_select.h"
+#include "drive_choice.h"
 #include "erase_run.h"
 #include "project_builder.h"
 #include "write_session.h"
@@ -95,14 +95,10 @@ int burn(const CommandArgs &args)
     }
     TSarnixBurner burner;
     bool treeFailed = false;
-    burner.OnDebugMessage = [&](TSCSIDevice *, const std::string &message, std::uint8_t level) {
-        if (level >= 3) {
-            std::fprintf(stderr, "zelvane-cli burn: %s\n", message.c_str());
-            treeFailed = true;
-        }
-    };
-    if (!OpenDefaultDrive(burner, "burn"))
-        return 3;
+    reportTreeMessages(burner, "burn", treeFailed);
+    if (const int code = openDrive(burner, std::nullopt, "burn"))
+        return code;
+    PrepareWriter(burner);
 
     const BurnTask task = options.continueDisc ? BurnTask::ContinueDisc : BurnTask::NewDisc;
     FolderProject project(burner);

@@ -3,7 +3,7 @@
 #include "burn_checks.h"
 #include "burn_settings.h"
 #include "command.h"
-#include "drive_select.h"
+#include "drive_choice.h"
 #include "erase_run.h"
 #include "write_session.h"
 
@@ -44,8 +44,9 @@ int burnIso(const CommandArgs &args)
         return 2;
     }
     TSarnixBurner burner;
-    if (!OpenDefaultDrive(burner, "burn-iso"))
-        return 3;
+    if (const int code = openDrive(burner, std::nullopt, "burn-iso"))
+        return code;
+    PrepareWriter(burner);
     DiscState disc;
     if (const auto reason = CheckDriveAndMedium(burner, BurnTask::BurnImage, disc))
         return refuse(*reason);

@@ -32,10 +32,10 @@ int RunErase(const CommandArgs &args)
                 std::fprintf(stderr, "zelvane-cli erase: invalid speed '%s'\n", args[i].c_str());
                 return kExitUsage;
             }
-        } else if (arg == "--drive" && i + 1 < args.size()) {
-            wanted = ParseDriveNumber(args[++i]);
-            if (!wanted) {
-                std::fprintf(stderr, "zelvane-cli erase: invalid drive number '%s'\n", args[i].c_str());
+        } else if (arg == "--drive") {
+            std::string error;
+            if (!parseDriveOption(args, i, wanted, error)) {
+                std::fprintf(stderr, "zelvane-cli erase: %s\n", error.c_str());
                 return kExitUsage;
             }
         } else if (arg == "--verbose") {
@@ -51,7 +51,7 @@ int RunErase(const CommandArgs &args)
         burner.OnDebugMessage = [](TSCSIDevice *, const std::string &message, uint8_t) {
             std::fprintf(stderr, "%s\n", message.c_str());
         };
-    if (const int failure = SelectDrive(burner, wanted, "erase"))
+    if (const int failure = openDrive(burner, wanted, "erase"))
         return failure;
     return EraseDisc(burner, request, "erase");
 }

@@ -2,7 +2,7 @@
 // disc in it: the drive's read and write abilities, the medium, its speed,
 // state, size, used and free space, and the identifiers of its ISO volume.
 #include "command.h"
-#include "drive_select.h"
+#include "drive_choice.h"
 
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
@@ -23,9 +23,6 @@
 namespace zelvane::cli {
 namespace {
 
-constexpr int kExitUsage = 1;
-constexpr int kExitNoTransport = 2;
-constexpr int kExitNoDrive = 3;
 constexpr uint32_t kSectorBytes = 2048;
 constexpr const char *kUnknownValue = "???";
 
@@ -96,40 +93,25 @@ int RunInfo(const CommandArgs &args)
 {
     std::optional<long> wanted;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--drive" && i + 1 < args.size()) {
-            char *end = nullptr;
-            const long index = std::strtol(args[++i].c_str(), &end, 10);
-            if (end == args[i].c_str() || *end != '\0' || index < 0) {
-                std::fprintf(stderr, "zelvane-cli info: invalid drive number '%s'\n", args[i].c_str());
-                return kExitUsage;
-            }
-            wanted = index;
-        } else {
+        std::string error;
+        if (args[i] != "--drive") {
             std::fprintf(stderr, "usage: zelvane-cli info [--drive N]\n");
+            return kExitUsage;
+        }
+        if (!parseDriveOption(args, i, wanted, error)) {
+            std::fprintf(stderr, "zelvane-cli info: %s\n", error.c_str());
             return kExitUsage;
         }
     }
 
     TSCSIDevice device;
-    if (!device.InitializeTransport(true, std::string())) {
-        std::fprintf(stderr, "%s\n", std::string(texts::kAspiInitializationError).c_str());
-        return kExitNoTransport;
-    }
-    const auto &drives = device.DriveList();
-    if (drives.empty()) {
-        std::fprintf(stderr, "zelvane-cli info: no CD/DVD drive found\n");
-        return kExitNoDrive;
-    }
-    if (wanted && static_cast<size_t>(*wanted) >= drives.size()) {
-        std::fprintf(stderr, "zelvane-cli info: there is no drive %ld (%zu found)\n", *wanted, drives.size());
-        return kExitNoDrive;
-    }
-    const size_t index = wanted ? static_cast<size_t>(*wanted) : DefaultDrive(device);
-    device.SelectDevice(drives[index]);
+    if (const int status = openDrive(device, wanted, "info"))
+        return status;
+    const std::string selected = device.DeviceId();
     device.UnderrunProtection = (device.Capabilities() & kUnderrunProtection) != 0;
     device.Eject(false); // close the tray
 
-    PrintValue("Название устройства:", DriveDisplayName(drives[index]));
+    PrintValue("Название устройства:", DriveDisplayName(selected));
     const CapabilitySet caps = device.Capabilities();
     for (const GridRow &row : kGrid)
         std::printf("Чтение %s: %s\n", row.readLabel, YesNo(caps & row.readBit));

@@ -66,12 +66,7 @@ int makeIso(const CommandArgs &args)
 
     TSarnixBurner burner;
     bool engineFailed = false;
-    burner.OnDebugMessage = [&](TSCSIDevice *, const std::string &message, std::uint8_t level) {
-        if (level >= 3) {
-            std::fprintf(stderr, "zelvane-cli make-iso: %s\n", message.c_str());
-            engineFailed = true;
-        }
-    };
+    reportTreeMessages(burner, "make-iso", engineFailed);
     FolderProject project(burner);
     buildProject(burner, project, options.project, options.output);
 

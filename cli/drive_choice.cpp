@@ -1,23 +1,50 @@
 #include "drive_choice.h"
-#include "drive_select.h"
 
 #include "sxConst/EngineTexts.h"
+#include "sxDrvLib/CapabilitySet.h"
+#include "sxDrvLib/ScsiDevice.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace zelvane::cli {
 
-std::optional<long> ParseDriveNumber(const std::string &text)
+namespace {
+
+// The drive the wizard starts with: the last one that writes CD-R, DVD-R or
+// DVD-RAM, else the last drive.
+std::size_t defaultDrive(TSCSIDevice &device)
 {
-    char *end = nullptr;
-    const long index = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || index < 0)
-        return std::nullopt;
-    return index;
+    const auto &drives = device.DriveList();
+    std::optional<std::size_t> lastWriter;
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        device.SelectDevice(drives[i]);
+        if (IsWriter(device.Capabilities()))
+            lastWriter = i;
+    }
+    return lastWriter.value_or(drives.size() - 1);
 }
 
-int SelectDrive(TSCSIDevice &device, std::optional<long> wanted, const std::string &command)
+} // namespace
+
+bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<long> &index, std::string &error)
+{
+    if (i + 1 >= args.size()) {
+        error = "--drive needs a number";
+        return false;
+    }
+    const std::string &text = args[++i];
+    char *end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || value < 0) {
+        error = "invalid drive number '" + text + "'";
+        return false;
+    }
+    index = value;
+    return true;
+}
+
+int openDrive(TSCSIDevice &device, std::optional<long> index, const char *command)
 {
     if (!device.InitializeTransport(true, std::string())) {
         std::fprintf(stderr, "%s\n", std::string(texts::kAspiInitializationError).c_str());
@@ -25,16 +52,14 @@ int SelectDrive(TSCSIDevice &device, std::optional<long> wanted, const std::stri
     }
     const auto &drives = device.DriveList();
     if (drives.empty()) {
-        std::fprintf(stderr, "zelvane-cli %s: no CD/DVD drive found\n", command.c_str());
+        std::fprintf(stderr, "zelvane-cli %s: no CD/DVD drive found\n", command);
         return kExitNoDrive;
     }
-    if (wanted && static_cast<size_t>(*wanted) >= drives.size()) {
-        std::fprintf(stderr, "zelvane-cli %s: there is no drive %ld (%zu found)\n", command.c_str(), *wanted,
-                     drives.size());
+    if (index && static_cast<std::size_t>(*index) >= drives.size()) {
+        std::fprintf(stderr, "zelvane-cli %s: there is no drive %ld (%zu found)\n", command, *index, drives.size());
         return kExitNoDrive;
     }
-    const size_t index = wanted ? static_cast<size_t>(*wanted) : DefaultDrive(device);
-    device.SelectDevice(drives[index]);
+    device.SelectDevice(drives[index ? static_cast<std::size_t>(*index) : defaultDrive(device)]);
     return 0;
 }
 

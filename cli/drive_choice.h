@@ -1,12 +1,16 @@
-// The drive a command works on: the transport is initialised (pass-through
-// provider preferred) and the drive given by "--drive N" is selected, or the
-// one the wizard starts with (DefaultDrive).
+// The drive a command works on: the one named by "--drive N" (its place in
+// the drive list), else the one the wizard starts with.
 #pragma once
 
-#include "sxDrvLib/ScsiDevice.h"
+#include "command.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
+
+namespace zelvane {
+class TSCSIDevice;
+}
 
 namespace zelvane::cli {
 
@@ -14,11 +18,12 @@ inline constexpr int kExitUsage = 1;
 inline constexpr int kExitNoTransport = 2;
 inline constexpr int kExitNoDrive = 3;
 
-// A drive number as given after "--drive"; nothing when it is not one.
-std::optional<long> ParseDriveNumber(const std::string &text);
+// When args[i] is "--drive", reads its number into `index` and steps past
+// it. Answers false (with the reason) for a missing or invalid number.
+bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<long> &index, std::string &error);
 
-// Selects the drive; on failure prints why (prefixed with the command's
-// name) and answers the exit code, else 0.
-int SelectDrive(TSCSIDevice &device, std::optional<long> wanted, const std::string &command);
+// Starts the transport and selects the drive. Answers 0, or prints why
+// not (prefixed by the command's name) and answers the exit code.
+int openDrive(TSCSIDevice &device, std::optional<long> index, const char *command);
 
 } // namespace zelvane::cli

@@ -77,6 +77,16 @@ void buildProject(TSarnixBurner &burner, FolderProject &project, const ProjectOp
     burner.Bootable = !options.boot.empty();
 }
 
+void reportTreeMessages(TSarnixBurner &burner, const char *command, bool &failed)
+{
+    burner.OnDebugMessage = [command, &failed](TSCSIDevice *, const std::string &message, std::uint8_t level) {
+        if (level >= 3) {
+            std::fprintf(stderr, "zelvane-cli %s: %s\n", command, message.c_str());
+            failed = true;
+        }
+    };
+}
+
 void printProjectNotes(const FolderProject &project, const char *command)
 {
     for (const auto &note : project.notes())

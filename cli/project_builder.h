@@ -35,6 +35,9 @@ bool checkBootImage(const ProjectOptions &options, std::string &error);
 void buildProject(TSarnixBurner &burner, FolderProject &project, const ProjectOptions &options,
                   const std::string &excludedFile = {});
 
+// Prints the tree's reports (levels 3 and 4) and sets `failed` when one comes.
+void reportTreeMessages(TSarnixBurner &burner, const char *command, bool &failed);
+
 // Prints the notes of the project (names changed, files left out).
 void printProjectNotes(const FolderProject &project, const char *command);
 

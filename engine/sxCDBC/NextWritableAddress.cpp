@@ -49,6 +49,12 @@ bool TSarnixBurner::QueryNextWritableAddress()
             found = ReadTrackInformation(1);
             if (found && LastTrackInfo().nextWritable != 0)
                 SessionStart = LastTrackInfo().nextWritable;
+            else
+                // A fully formatted disc reports no writable address: the
+                // volume on it ends where its descriptors say, and the new
+                // session must not overwrite it. It is written in whole
+                // 32-sector units, so the new session starts on the next one.
+                SessionStart = (volumeEndOfGrowingSession() + 31) / 32 * 32;
         } else {
             // The track after the last recorded one is the one to write.
             alignas(8) std::array<std::uint8_t, 4> toc{};

@@ -23,6 +23,13 @@ void TSarnixBurner::SetCacheSize(std::int32_t value)
     cacheSize_ = value < kMinimum ? kMinimum : value - value % 2048;
 }
 
+DiscReader &TSarnixBurner::Reader()
+{
+    if (!discReader_)
+        discReader_ = std::make_unique<DeviceDiscReader>(*this);
+    return *discReader_;
+}
+
 bool TSarnixBurner::ClearProject(int MaxFiles, int MaxDirs)
 {
     timeZoneOffset_ = localOffsetQuarterHours(decodeDateTime(nowDateTime()));
@@ -113,7 +120,7 @@ void TSarnixBurner::reportLocation(const char *label, std::int64_t sector)
     EmitDebug(text, 1);
 }
 
-bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
+bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry *ImportRoot)
 {
     struct stat info {};
     std::int64_t bootSize = 0;
@@ -126,8 +133,10 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry * /*ImportRoot*/)
     DoDebug = false;
     if (ToImage)
         SessionStart = 0;
-    else if (nextWritableQuery_)
+    if (!ToImage && nextWritableQuery_)
         QueryNextWritableAddress();
+    if (!ToImage && ImportSessionNumber != 0)
+        ImportSession(static_cast<std::uint8_t>(ImportSessionNumber), ImportRoot);
 
     LayoutOptions options;
     options.Joliet = JolietFileSystem;

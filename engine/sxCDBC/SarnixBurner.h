@@ -3,6 +3,7 @@
 // session, builds the session's metadata in memory and writes images.
 #pragma once
 
+#include "sxCDBC/DiscReader.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -123,6 +124,16 @@ public:
     // Offset of the local zone read by ClearProject, in 15-minute units.
     int TimeZoneOffset() const { return timeZoneOffset_; }
 
+    // Earlier sessions. ImportSession reads session Number (255: the last)
+    // below Root (none: the project root); ExtractFile copies an imported
+    // file from the disc to a local file, or creates an imported folder.
+    // Both read the drive unless another reader was set (tests, fuzzing).
+    bool ImportSession(std::uint8_t Number, TDEntry *Root);
+    bool ExtractFile(const TFEntry &Entry, const std::string &TargetFile);
+    void SetDiscReader(std::unique_ptr<DiscReader> reader) { discReader_ = std::move(reader); }
+    DiscReader &Reader();
+
+
     // --- Write control. Each operation ends with exactly one OnWriteDone.
 
     // Writes the project to the disc as a new session. True when the
@@ -195,6 +206,7 @@ private:
     void reportLocation(const char *label, std::int64_t sector);
 
     TDiscTree tree_;
+    std::unique_ptr<DiscReader> discReader_;
     DirectoryLookup lookup_;
     TImageLayout layout_;
     std::int64_t sectorCount_ = 0;

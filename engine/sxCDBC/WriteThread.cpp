@@ -229,7 +229,8 @@ void TThWrite::prepareDrive()
     burner_.SetWriteParameters(burner_.TestWrite, burner_.UnderrunProtection, mediaCode_);
     burner_.FinalizeDisc = finalize;
     trackNumber_ = static_cast<std::uint8_t>(std::min(burner_.RecordedSessions() + 1, 255));
-    if (mediaCode_ == kMediaDvdR) {
+    // A test write leaves the disc as it is: no time stamp, no reservation.
+    if (mediaCode_ == kMediaDvdR && !burner_.TestWrite) {
         burner_.SetStreaming(kDvdRStreaming);
         const std::time_t now = std::time(nullptr);
         std::tm local{};

@@ -36,6 +36,20 @@ void civilFromDays(std::int64_t z, int &year, int &month, int &day)
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
+// The broken-down local time of date parts, daylight saving left to mktime.
+std::tm localTm(const DateParts &parts)
+{
+    std::tm local{};
+    local.tm_year = parts.year - 1900;
+    local.tm_mon = parts.month - 1;
+    local.tm_mday = parts.day;
+    local.tm_hour = parts.hour;
+    local.tm_min = parts.minute;
+    local.tm_sec = parts.second;
+    local.tm_isdst = -1;
+    return local;
+}
+
 } // namespace
 
 DateParts decodeDateTime(TDateTime value)
@@ -75,6 +89,12 @@ TDateTime localDateTimeFromUnix(std::time_t seconds, long nanoseconds)
     return encodeDateTime(parts);
 }
 
+std::time_t unixFromLocalDateTime(TDateTime value)
+{
+    std::tm local = localTm(decodeDateTime(value));
+    return std::mktime(&local);
+}
+
 TDateTime nowDateTime()
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -89,14 +109,7 @@ TDateTime todayDate()
 
 int localOffsetQuarterHours(const DateParts &parts)
 {
-    std::tm local{};
-    local.tm_year = parts.year - 1900;
-    local.tm_mon = parts.month - 1;
-    local.tm_mday = parts.day;
-    local.tm_hour = parts.hour;
-    local.tm_min = parts.minute;
-    local.tm_sec = parts.second;
-    local.tm_isdst = -1;
+    std::tm local = localTm(parts);
     if (std::mktime(&local) == static_cast<std::time_t>(-1) && local.tm_gmtoff == 0)
         return 0;
     const long quarters = local.tm_gmtoff / 900;

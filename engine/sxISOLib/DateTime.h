@@ -24,6 +24,8 @@ TDateTime nowDateTime();
 TDateTime todayDate();
 // A Unix time as the local date-time of this machine.
 TDateTime localDateTimeFromUnix(std::time_t seconds, long nanoseconds = 0);
+// A local date-time of this machine as a Unix time (whole seconds).
+std::time_t unixFromLocalDateTime(TDateTime value);
 
 // Offset of the local zone from UTC at that local date, in 15-minute units.
 int localOffsetQuarterHours(const DateParts &parts);

@@ -9,6 +9,16 @@ namespace {
 
 bool hits(uint32_t lba, uint32_t count, uint32_t address) { return address >= lba && address - lba < count; }
 
+// A test write into a track reserved for the data (DVD-R) stays inside it.
+bool inReservedTrack(const Disc &disc, uint32_t lba, uint32_t count)
+{
+    for (const Track &track : disc.tracks)
+        if (!track.closed && track.reserved && lba >= track.nextWritable() &&
+            uint64_t{lba} + count <= uint64_t{track.start} + track.reserved)
+            return true;
+    return false;
+}
+
 // The data buffer must hold the whole transfer.
 std::span<uint8_t> transferBuffer(CommandContext &ctx, uint32_t count)
 {
@@ -51,7 +61,7 @@ void write10(CommandContext &ctx)
     if (simulate) {
         // A test write follows the host along the disc without recording anything.
         const Track *open = state.disc.invisibleTrack();
-        if (!open || lba < open->nextWritable())
+        if (!inReservedTrack(state.disc, lba, count) && (!open || lba < open->nextWritable()))
             sense::invalidAddressForWrite();
         if (uint64_t{lba} + count > state.disc.capacity)
             sense::lbaOutOfRange();

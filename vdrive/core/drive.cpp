@@ -62,6 +62,15 @@ void dispatch(CommandContext &ctx)
     spec->handler(ctx);
 }
 
+// Whether loading the saved state yields `changed` anyway: nothing changed,
+// or only how far the disc image reaches.
+bool followsFromImage(const DriveState &saved, const DriveState &changed, const StateStore &store)
+{
+    DriveState again = saved;
+    StateStore::includeImage(again, store.imageBlocks());
+    return again.serialize() == changed.serialize();
+}
+
 } // namespace
 
 Drive::Drive(std::filesystem::path folder) : folder_(std::move(folder)) {}
@@ -75,7 +84,9 @@ CommandResult Drive::execute(std::span<const uint8_t> cdb, std::span<uint8_t> da
     try {
         const StateStore store(folder_);
         const auto lock = store.lock();
-        DriveState state = store.load();
+        const DriveState saved = store.loadSaved();
+        DriveState state = saved;
+        StateStore::includeImage(state, store.imageBlocks());
         CommandContext ctx{state, store, cdb, data, nowMs()};
         const auto &faults = state.faults;
         if (std::find(faults.hangOpcodes.begin(), faults.hangOpcodes.end(), cdb[0]) != faults.hangOpcodes.end()) {
@@ -95,7 +106,7 @@ CommandResult Drive::execute(std::span<const uint8_t> cdb, std::span<uint8_t> da
         } catch (const CommandFailure &failure) {
             result = checkCondition(failure.sense());
         }
-        if (ctx.dirty)
+        if (ctx.dirty && !followsFromImage(saved, state, store))
             store.save(state);
         result.transferred = result.completion == Completion::Good ? ctx.transferred : 0;
         delayMs = ctx.delayMs;

@@ -1,12 +1,20 @@
 // The drive's folder: the state file (replaced atomically), the disc image
 // (a sparse file of 2048-byte sectors) and the lock file that serialises the
 // processes driving the same drive.
+//
+// A process keeps its open files of a folder and the state it last read or
+// saved between commands, and reads the state file again only when it was
+// replaced. How far the open track (or an overwritable disc) is recorded is
+// also told by the size of the disc image, which only writes make grow and
+// erasing empties: the state that loading yields includes it, so a write
+// whose only change is that need not replace the state file.
 #pragma once
 
 #include "core/drive_state.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 
 namespace zelvane::vdrive {
@@ -21,20 +29,28 @@ public:
     static std::filesystem::path defaultFolder();
 
     // Exclusive lock on the drive for the lifetime of the object.
+    // The threads of one process take turns as the processes do.
     class Lock {
     public:
-        explicit Lock(const std::filesystem::path &lockFile);
+        explicit Lock(const std::filesystem::path &folder);
         ~Lock();
         Lock(const Lock &) = delete;
         Lock &operator=(const Lock &) = delete;
 
     private:
-        int fd_ = -1;
+        struct Held;
+        std::unique_ptr<Held> held_;
     };
 
     Lock lock() const;
-    DriveState load() const;            // a fresh drive when no state file exists
+    // The saved state as the file holds it; a fresh drive when there is none.
+    DriveState loadSaved() const;
+    // The saved state brought up to what the disc image holds.
+    DriveState load() const;
     void save(const DriveState &state) const;
+    // Brings the recorded extent of the disc up to the image's size in blocks.
+    static void includeImage(DriveState &state, uint32_t imageBlocks);
+    uint32_t imageBlocks() const;
 
     // Disc image access; blocks never written read as zeros.
     void readBlocks(uint32_t lba, std::span<uint8_t> out) const;

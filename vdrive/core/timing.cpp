@@ -35,8 +35,7 @@ double drainBytesPerMs(const DriveState &state)
 void drainBuffer(DriveState &state, int64_t now)
 {
     if (fast(state)) {
-        state.bufferFill = 0;
-        state.bufferStampMs = now;
+        state.bufferFill = 0; // drained at once; the time of it does not matter
         return;
     }
     if (now <= state.bufferStampMs)

@@ -1,0 +1,175 @@
+// zelvane-cli extract: copies a file, a folder or a whole session of the
+// disc into a local folder, byte for byte and with the disc's dates. A
+// session becomes a folder named like its line in the sessions list.
+#include "command.h"
+#include "disc_sessions.h"
+#include "drive_choice.h"
+
+#include "sxCDBC/EntryExtraction.h"
+#include "sxCDBC/FileExtraction.h"
+#include "sxCDBC/SarnixBurner.h"
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+namespace zelvane::cli {
+
+namespace {
+
+constexpr const char *kUsage =
+    "extract [--session N] [--drive N] [DISC-PATH] TARGET-FOLDER  copy a file, folder or session (default: the last)";
+constexpr int kExitFailed = 4;
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int)
+{
+    stopRequested = true;
+}
+
+struct ExtractOptions {
+    std::optional<long> session;
+    std::optional<long> drive;
+    std::string discPath;
+    std::string target;
+};
+
+bool parse(const CommandArgs &args, ExtractOptions &options, std::string &error)
+{
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--drive") {
+            if (!parseDriveOption(args, i, options.drive, error))
+                return false;
+        } else if (args[i] == "--session") {
+            char *end = nullptr;
+            const long number = i + 1 < args.size() ? std::strtol(args[i + 1].c_str(), &end, 10) : 0;
+            if (i + 1 >= args.size() || *end != '\0' || number < 1 || number > 255) {
+                error = "--session needs a number from 1 to 255";
+                return false;
+            }
+            options.session = number;
+            ++i;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            error = "unknown option " + args[i];
+            return false;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.empty() || positional.size() > 2) {
+        error = "give [DISC-PATH] TARGET-FOLDER";
+        return false;
+    }
+    options.target = positional.back();
+    if (positional.size() == 2)
+        options.discPath = positional.front();
+    return true;
+}
+
+// A path of the disc ("/docs/a.txt" or "\DOCS\A.TXT") as a project path
+// without a trailing separator; empty for the root.
+std::string projectPath(std::string path)
+{
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    if (!path.empty() && path.front() != '\\')
+        path.insert(path.begin(), '\\');
+    return path;
+}
+
+// The entry a path names, without regard to case; an imported file without
+// an extension carries a trailing "." that the path may leave out.
+const TFEntry *findEntry(TSarnixBurner &burner, const std::string &path)
+{
+    if (const TDEntry *directory = burner.FindDirectory(path))
+        return directory->Self;
+    const auto slash = path.rfind('\\');
+    const TDEntry *parent = burner.FindDirectory(path.substr(0, slash));
+    if (!parent)
+        return nullptr;
+    const std::string name = path.substr(slash + 1);
+    const TFEntry *entry = burner.Tree().FindEntry(parent, name);
+    return entry ? entry : burner.Tree().FindEntry(parent, name + ".");
+}
+
+int extract(const CommandArgs &args)
+{
+    ExtractOptions options;
+    std::string error;
+    if (!parse(args, options, error)) {
+        std::fprintf(stderr, "zelvane-cli extract: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    std::error_code folderError;
+    std::filesystem::create_directories(options.target, folderError);
+    if (!std::filesystem::is_directory(options.target)) {
+        std::fprintf(stderr, "zelvane-cli extract: can't create the folder %s\n", options.target.c_str());
+        return kExitFailed;
+    }
+
+    TSarnixBurner burner;
+    if (const int status = openDrive(burner, options.drive, "extract"))
+        return status;
+    burner.OnDebugMessage = [](TSCSIDevice *, const std::string &message, std::uint8_t level) {
+        if (level >= 3)
+            std::fprintf(stderr, "zelvane-cli extract: %s\n", message.c_str());
+    };
+    std::vector<DiscSession> sessions;
+    const SessionsFound found = readDiscSessions(burner, sessions);
+    if (found != SessionsFound::Some) {
+        std::fprintf(stderr, "zelvane-cli extract: %s\n",
+                     found == SessionsFound::None ? kNoSessions : kSessionsUnreadable);
+        return kExitFailed;
+    }
+    const long number = std::min<long>(options.session.value_or(255), static_cast<long>(sessions.size()));
+    const DiscSession &session = sessions[static_cast<std::size_t>(number) - 1];
+    if (!loadSession(burner, session.number)) {
+        std::fprintf(stderr, "zelvane-cli extract: session %d can't be read\n", session.number);
+        return kExitFailed;
+    }
+
+    // Ctrl-C finishes the file being copied and starts no other.
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    ExtractionCount count;
+    const std::string path = projectPath(options.discPath);
+    if (path.empty()) {
+        const std::string folder = options.target + "/" + session.title;
+        const std::string failure = extractDiscFolder(folder, std::numeric_limits<double>::quiet_NaN());
+        if (!failure.empty()) {
+            std::fprintf(stderr, "zelvane-cli extract: %s\n", failure.c_str());
+            return kExitFailed;
+        }
+        extractDirectoryContents(burner, *burner.FindDirectory("\\"), folder, count, &stopRequested);
+    } else {
+        const TFEntry *entry = findEntry(burner, path);
+        if (!entry) {
+            std::fprintf(stderr, "zelvane-cli extract: session %d holds no %s\n", session.number,
+                         options.discPath.c_str());
+            return kExitFailed;
+        }
+        extractEntry(burner, *entry, options.target, count, &stopRequested);
+    }
+    std::printf("%d files, %d folders extracted from session %d to %s\n", count.files, count.folders,
+                session.number, options.target.c_str());
+    if (stopRequested) {
+        std::fprintf(stderr, "zelvane-cli extract: stopped\n");
+        return kExitFailed;
+    }
+    return count.failures == 0 ? 0 : kExitFailed;
+}
+
+const CliCommandRegistrar registrar("extract", kUsage, extract);
+
+} // namespace
+
+} // namespace zelvane::cli

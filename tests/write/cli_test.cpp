@@ -1,0 +1,107 @@
+// The burn commands of zelvane-cli against the virtual drive: refusals with
+// the wizard's reasons, closing the disc, test writes and image burns read
+// back byte for byte.
+#include "WriteFixture.h"
+
+#include <fstream>
+
+namespace {
+
+std::string ReadAll(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTest : public WriteTest {
+protected:
+    std::string Cli(const std::string &arguments, int &status)
+    {
+        return Shell(std::string(ZELVANE_CLI) + " " + arguments, status);
+    }
+};
+
+} // namespace
+
+TEST_F(CliTest, FinalizeClosesTheDiscAndAClosedDiscIsRefused)
+{
+    Tool("insert cd-r");
+    const fs::path source = MakeSourceFolder(folder_, "src", 91);
+    int status = 0;
+    std::string out = Cli("burn --finalize '" + source.string() + "'", status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("Запись успешно завершена"), std::string::npos) << out;
+    EXPECT_NE(out.find("MB of"), std::string::npos) << out;
+    EXPECT_NE(ToolOutput("status").find("disc status: complete"), std::string::npos) << ToolOutput("status");
+
+    out = Cli("burn --continue '" + source.string() + "'", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("Диск финализирован, его продолжение невозможно."), std::string::npos) << out;
+}
+
+TEST_F(CliTest, TestWriteWritesAndClosesNothing)
+{
+    Tool("insert dvd-r");
+    const fs::path source = MakeSourceFolder(folder_, "src", 92);
+    int status = 0;
+    const std::string out = Cli("burn --test-write '" + source.string() + "'", status);
+    ASSERT_EQ(status, 0) << out;
+    const std::string after = ToolOutput("status");
+    EXPECT_NE(after.find("disc status: blank"), std::string::npos) << after;
+}
+
+TEST_F(CliTest, ReadOnlyFullAndMissingMediaAreRefusedWithTheirReasons)
+{
+    const fs::path source = MakeSourceFolder(folder_, "src", 93);
+    MakeFile(folder_ / "pressed.iso", 409600, 1);
+    Tool("insert-rom '" + (folder_ / "pressed.iso").string() + "'");
+    int status = 0;
+    std::string out = Cli("burn '" + source.string() + "'", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("Запись на носитель CD-ROM не возможна"), std::string::npos) << out;
+
+    Tool("insert cd-r --capacity 250");
+    out = Cli("burn '" + source.string() + "'", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("Размер проекта превышает объем свободного места на диске"), std::string::npos) << out;
+
+    Tool("insert dvd-r");
+    out = Cli("burn --erase-first '" + source.string() + "'", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("erase"), std::string::npos) << out;
+
+    // A drive without a disc.
+    out = Shell("ZELVANE_VDRIVE_DIR='" + (folder_ / "empty-drive").string() + "' " + ZELVANE_CLI + " burn '" +
+                    source.string() + "'",
+                status);
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(out.find("Устройство не готово") != std::string::npos ||
+                out.find("Носитель отсутствует или имеет неизвестный тип") != std::string::npos)
+        << out;
+}
+
+TEST_F(CliTest, BurnedImagesReadBackByteIdentical)
+{
+    const fs::path source = MakeSourceFolder(folder_, "src", 94);
+    int status = 0;
+    std::string out = Shell("genisoimage -quiet -J -r -o '" + (folder_ / "gen.iso").string() + "' '" + source.string() + "'", status);
+    ASSERT_EQ(status, 0) << out;
+    out = Cli("make-iso -o '" + (folder_ / "own.iso").string() + "' '" + source.string() + "'", status);
+    ASSERT_EQ(status, 0) << out;
+    for (const char *name : {"gen.iso", "own.iso"}) {
+        for (const char *medium : {"cd-r", "dvd+r"}) {
+            Tool(std::string("insert ") + medium);
+            out = Cli("burn-iso '" + (folder_ / name).string() + "'", status);
+            ASSERT_EQ(status, 0) << out;
+            Tool("export '" + (folder_ / "back.iso").string() + "'");
+            const std::string image = ReadAll(folder_ / name);
+            const std::string back = ReadAll(folder_ / "back.iso");
+            ASSERT_GE(back.size(), image.size()) << name << " on " << medium;
+            EXPECT_TRUE(back.compare(0, image.size(), image) == 0) << name << " on " << medium;
+        }
+    }
+    // A disc that holds data takes no image.
+    out = Cli("burn-iso '" + (folder_ / "own.iso").string() + "'", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("Запись возможна лишь после предварительной очистки носителя."), std::string::npos) << out;
+}
