@@ -1,5 +1,5 @@
 // Write settings of the burn commands: speed, read-ahead cache, test write,
-// and the refusal of erasing first (not available yet).
+// and erasing a rewritable disc first.
 #pragma once
 
 #include "command.h"
@@ -27,7 +27,6 @@ SettingTaken takeBurnSetting(const CommandArgs &args, std::size_t &i, BurnSettin
 // Puts the settings on the burner as the burn options page does.
 void applyBurnSettings(TSarnixBurner &burner, const BurnSettings &settings, int mediaCode);
 
-inline constexpr const char *kEraseNotAvailable =
-    "erasing before writing is not available in this build; erase the disc first";
+inline constexpr const char *kEraseFirstHint = "use --erase-first to blank the disc before writing";
 
 } // namespace zelvane::cli

@@ -5,6 +5,7 @@
 #include "burn_settings.h"
 #include "command.h"
 #include "drive_choice.h"
+#include "erase_run.h"
 #include "project_builder.h"
 #include "write_session.h"
 
@@ -20,7 +21,7 @@ namespace zelvane::cli {
 namespace {
 
 constexpr const char *kUsage =
-    "burn [--continue] [--finalize] [--test-write] [--speed N] [--cache MB] [--volume TEXT] "
+    "burn [--continue] [--finalize] [--test-write] [--erase-first] [--speed N] [--cache MB] [--volume TEXT] "
     "[--boot FLOPPY.img] PATH...";
 
 struct BurnOptions {
@@ -57,6 +58,8 @@ bool parse(const CommandArgs &args, BurnOptions &options, std::string &error)
     }
     if (options.project.paths.empty())
         error = "no PATH to write";
+    else if (options.continueDisc && options.settings.eraseFirst)
+        error = "--erase-first cannot continue a disc";
     else
         checkBootImage(options.project, error);
     return error.empty();
@@ -90,10 +93,6 @@ int burn(const CommandArgs &args)
         std::fprintf(stderr, "zelvane-cli burn: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
         return 2;
     }
-    if (options.settings.eraseFirst) {
-        std::fprintf(stderr, "zelvane-cli burn: %s\n", kEraseNotAvailable);
-        return 2;
-    }
     TSarnixBurner burner;
     bool treeFailed = false;
     reportTreeMessages(burner, "burn", treeFailed);
@@ -115,9 +114,18 @@ int burn(const CommandArgs &args)
     burner.ImportSessionNumber = task == BurnTask::ContinueDisc ? -1 : 0;
     burner.PrepareLayout(false, nullptr);
     const std::int64_t sectors = burner.SectorsToWrite();
+    if (options.settings.eraseFirst) {
+        // The whole disc will be free once it is blank.
+        if (sectors > disc.capacity)
+            return refuse(kProjectTooLarge);
+        if (const int failure = EraseDisc(burner, EraseRequest{}, "burn"))
+            return failure;
+        if (const auto reason = CheckDriveAndMedium(burner, task, disc))
+            return refuse(*reason);
+    }
     switch (CheckSpace(sectors, disc, task)) {
     case SpaceVerdict::NeedsErase:
-        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseNotAvailable);
+        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseFirstHint);
     case SpaceVerdict::TooLarge:
         return refuse(kProjectTooLarge);
     case SpaceVerdict::Fits:

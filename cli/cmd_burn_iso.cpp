@@ -4,6 +4,7 @@
 #include "burn_settings.h"
 #include "command.h"
 #include "drive_choice.h"
+#include "erase_run.h"
 #include "write_session.h"
 
 #include "sxCDBC/SarnixBurner.h"
@@ -15,7 +16,7 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage = "burn-iso FILE.iso [--speed N] [--cache MB] [--test-write]";
+constexpr const char *kUsage = "burn-iso FILE.iso [--speed N] [--cache MB] [--test-write] [--erase-first]";
 
 int refuse(const std::string &reason)
 {
@@ -42,10 +43,6 @@ int burnIso(const CommandArgs &args)
         std::fprintf(stderr, "zelvane-cli burn-iso: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
         return 2;
     }
-    if (settings.eraseFirst) {
-        std::fprintf(stderr, "zelvane-cli burn-iso: %s\n", kEraseNotAvailable);
-        return 2;
-    }
     TSarnixBurner burner;
     if (const int code = openDrive(burner, std::nullopt, "burn-iso"))
         return code;
@@ -55,10 +52,18 @@ int burnIso(const CommandArgs &args)
         return refuse(*reason);
     // An image always starts at the beginning of the disc: a disc that holds
     // data must be erased first.
-    if (disc.used != 0)
-        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseNotAvailable);
     struct stat info {};
     const std::int64_t sectors = ::stat(image.c_str(), &info) == 0 ? (info.st_size + 2047) / 2048 : 0;
+    if (settings.eraseFirst) {
+        if (sectors > disc.capacity)
+            return refuse(kProjectTooLarge);
+        if (const int failure = EraseDisc(burner, EraseRequest{}, "burn-iso"))
+            return failure;
+        if (const auto reason = CheckDriveAndMedium(burner, BurnTask::BurnImage, disc))
+            return refuse(*reason);
+    }
+    if (disc.used != 0)
+        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseFirstHint);
     if (CheckSpace(sectors, disc, BurnTask::BurnImage) == SpaceVerdict::TooLarge)
         return refuse(kProjectTooLarge);
     applyBurnSettings(burner, settings, disc.mediaCode);

@@ -23,6 +23,12 @@ namespace zelvane {
 class TCacheThread;
 class TThWrite;
 struct CacheEntry;
+class TEraseThread;
+
+// Ends an erase thread (waiting for it) where its type is known.
+struct EraseThreadDeleter {
+    void operator()(TEraseThread *thread) const;
+};
 
 class TSarnixBurner : public TSCSIDevice {
 public:
@@ -44,7 +50,9 @@ public:
     using TDispatcher = std::function<void(const std::function<void()> &Call)>;
 
     TSarnixBurner();
-    // Stops a running write and waits for its threads.
+    // Stops a running write and waits for its threads, and for a running
+    // erase thread (not to be called on the interface thread while that
+    // thread waits there for OnEraseDone).
     ~TSarnixBurner() override;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
@@ -166,7 +174,27 @@ public:
     // Settings of the last cache (for its fill level and tests).
     const TCacheThread *Cache() const { return cache_.get(); }
 
+    // Erases a rewritable disc: type 0 full, 1 quick. Answers whether the
+    // drive took the blanking command; the end (or a refusal) is reported
+    // through OnEraseDone, exactly once per call.
+    bool Erase(std::uint8_t Type);
+    bool Erasing() const { return erasing_; }
+    // 0..100 while Erasing, else 0.
+    std::int32_t EraseProgress() const;
+    // Type of the last erase started.
+    std::uint8_t EraseType() const { return eraseType_; }
+    // The thread of the last erase started, if any.
+    const TEraseThread *EraseThread() const { return eraseThread_.get(); }
+
 private:
+    friend class TEraseThread;
+    bool StartBlanking(std::uint8_t mediaCode, std::uint8_t type);
+    // Writes `count` units of 32 zero sectors from LBA 0; true when all were taken.
+    bool WriteZeroUnits(std::uint32_t count, bool stopAtFailure);
+    bool RefuseErase();
+    // Called by the erase thread last of all.
+    void EndErase(bool withError);
+
     bool startWrite(std::int32_t blockSize, std::vector<CacheEntry> entries, bool burningImageFile,
                     bool toImageFile);
     std::vector<CacheEntry> projectEntries() const;
@@ -190,6 +218,11 @@ private:
     std::atomic<bool> stop_{false};
     std::unique_ptr<TCacheThread> cache_;
     std::unique_ptr<TThWrite> writer_;
+    std::atomic<bool> erasing_{false};
+    std::uint8_t eraseType_ = 1;
+    std::unique_ptr<TEraseThread, EraseThreadDeleter> eraseThread_;
+    // Threads of earlier erases that were still delivering their event.
+    std::vector<std::unique_ptr<TEraseThread, EraseThreadDeleter>> finishedErases_;
 };
 
 } // namespace zelvane

@@ -20,14 +20,17 @@ constexpr uint32_t kReadyTimeoutMs = 5000;
 
 } // namespace
 
+void TSCSIDevice::Pause(int ms)
+{
+    if (mmc_.sleep)
+        mmc_.sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 bool TSCSIDevice::WaitUntilReady(int totalMs, int stepMs)
 {
-    const auto pause = [this](int ms) {
-        if (mmc_.sleep)
-            mmc_.sleep(ms);
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    };
+    const auto pause = [this](int ms) { Pause(ms); };
     const auto lastAsc = [this] { return LastSense()[kSenseAsc]; };
     alignas(8) std::array<uint8_t, 40> sense{};
 

@@ -184,8 +184,15 @@ public:
     uint8_t WriteTypes() const { return mmc_.writeTypes; }
     const DriveQuirks &Quirks() const { return mmc_.quirks; }
     void SetSlowReady(bool slow) { mmc_.quirks.slowReady = slow; }
-    // Tests only: replaces the pauses of the readiness wait.
+    // Tests only: replaces the pauses of the readiness waits (Pause).
     void SetSleepForTests(std::function<void(int ms)> sleep) { mmc_.sleep = std::move(sleep); }
+    // Waits between polls of the drive; every fixed wait of the engine's
+    // readiness loops goes through here.
+    void Pause(int ms);
+    // Puts the drive back into its everyday state after a write or an erase:
+    // plain write parameters, maximum read speed and low write speed, tray
+    // unlocked and loaded, then one readiness check.
+    void RestoreDrive();
 
     uint8_t GetMediaCode();              // 0..14, remembered as the last media code
     uint8_t LastMediaCode() const { return mmc_.lastMediaCode; }

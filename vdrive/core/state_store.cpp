@@ -54,6 +54,25 @@ void writeAll(int fd, const uint8_t *bytes, size_t count, off_t offset, const st
     }
 }
 
+bool allZero(std::span<const uint8_t> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+}
+
+// Makes a range of the file read as zeros without storing them, growing
+// the file to its end as a write would; false when the file system cannot.
+bool storeZeros(int fd, off_t offset, size_t count)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    const off_t end = offset + static_cast<off_t>(count);
+    if (offset < info.st_size &&
+        ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, offset, std::min(end, info.st_size) - offset) != 0)
+        return false;
+    return end <= info.st_size || ::ftruncate(fd, end) == 0;
+}
+
 // Reads what the file holds at offset; the rest of the buffer is zero-filled.
 void readAvailable(int fd, uint8_t *bytes, size_t count, off_t offset, const std::filesystem::path &path)
 {
@@ -289,7 +308,13 @@ void StateStore::readBlocks(uint32_t lba, std::span<uint8_t> out) const
 
 void StateStore::writeBlocks(uint32_t lba, std::span<const uint8_t> in) const
 {
-    writeAll(imageHandle(folder_), in.data(), in.size(), off_t{lba} * kSectorSize, imagePath());
+    const int fd = imageHandle(folder_);
+    const off_t offset = off_t{lba} * kSectorSize;
+    // Zeros (an erase overwriting a whole disc) are kept as a hole of the
+    // sparse image; they read back the same.
+    if (allZero(in) && storeZeros(fd, offset, in.size()))
+        return;
+    writeAll(fd, in.data(), in.size(), offset, imagePath());
 }
 
 void StateStore::clearImage() const
