@@ -89,3 +89,23 @@ TEST_F(WriteTest, VanishedSourceFileEndsTheBurn)
     const std::string text = RunWrite([&] { return burner->BurnProject(); });
     EXPECT_EQ(text, "CAN'T OPEN FILE \"" + (source / "one.bin").string() + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
 }
+
+TEST_F(WriteTest, EventsComeOnceThroughTheDispatcher)
+{
+    Tool("insert dvd-r");
+    const fs::path source = MakeSourceFolder(folder_, "src", 91);
+    std::atomic<int> dispatched{0}, finalizing{0};
+    burner->Dispatcher = [&](const std::function<void()> &call) {
+        ++dispatched;
+        call();
+    };
+    burner->OnFinalizingTrack = [&](TSarnixBurner *sender) {
+        EXPECT_EQ(sender, burner.get());
+        ++finalizing;
+    };
+    EXPECT_EQ(Burn({source}), "");
+    EXPECT_EQ(finalizing.load(), 1);
+    EXPECT_EQ(dispatched.load(), 2);  // OnFinalizingTrack and OnWriteDone
+    EXPECT_EQ(burner->BytesWritten.load(), burner->SectorsToWrite() * 2048);
+    EXPECT_EQ(burner->CacheFillPercent(), 0);
+}
