@@ -375,8 +375,14 @@ void TThWrite::closeSession()
 {
     if (burner_.TestWrite || mediaCode_ == kMediaDvdRam || !burner_.FinalizeTrack)
         return;
-    if (mediaCode_ != kMediaDvdR)
-        burner_.SetWriteParameters(burner_.TestWrite, burner_.UnderrunProtection, mediaCode_);
+    // DVD-R and sequential DVD-RW were prepared with a page that allows a next
+    // session; a disc to be finalised gets one that does not before its
+    // session is closed, or it would stay appendable.
+    const bool closeDisc = burner_.FinalizeDisc &&
+                           (mediaCode_ == kMediaDvdR || mediaCode_ == kMediaDvdRwSequential);
+    if (mediaCode_ != kMediaDvdR || closeDisc)
+        burner_.SetWriteParameters(burner_.TestWrite, burner_.UnderrunProtection, mediaCode_,
+                                   closeDisc);
     const std::uint8_t track = trackNumber_;
     switch (mediaCode_) {
     case kMediaDvdPlusR:

@@ -167,7 +167,8 @@ public:
     std::span<const uint8_t> LastFormatCapacities() const { return mmc_.formatCapacities; }
 
     // Write parameters page 05h for a medium; DVD-RAM needs none.
-    bool SetWriteParameters(bool testWrite, bool underrunProtection, int mediaCode);
+    bool SetWriteParameters(bool testWrite, bool underrunProtection, int mediaCode,
+                            bool closeDisc = false);
     // Waits until the drive is ready for media access, at most totalMs.
     bool WaitUntilReady(int totalMs, int stepMs);
 

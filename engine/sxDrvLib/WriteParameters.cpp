@@ -9,7 +9,8 @@
 
 namespace zelvane {
 
-bool TSCSIDevice::SetWriteParameters(bool testWrite, bool underrunProtection, int mediaCode)
+bool TSCSIDevice::SetWriteParameters(bool testWrite, bool underrunProtection, int mediaCode,
+                                     bool closeDisc)
 {
     if (mediaCode == kMediaDvdRam)
         return true; // DVD-RAM is written without write parameters
@@ -26,6 +27,7 @@ bool TSCSIDevice::SetWriteParameters(bool testWrite, bool underrunProtection, in
     request.mediaCode = mediaCode;
     request.capabilities = mmc_.capabilities;
     request.linkSizeQuirk = mmc_.quirks.linkSizeBit;
+    request.closeDisc = closeDisc;
     const auto page = BuildWriteParametersPage(mmc_.writePage, request);
     return ModeSelect(ModeSelectList(page));
 }

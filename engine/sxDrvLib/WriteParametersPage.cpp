@@ -75,6 +75,8 @@ std::array<uint8_t, kWritePageKept> BuildWriteParametersPage(std::span<const uin
         page[3] = 0x04;
         page[5] = 0x10;
     }
+    if (request.closeDisc && (media == kMediaDvdR || media == kMediaDvdRwSequential))
+        page[3] &= 0x3F; // no next session: closing the session closes the disc
     PutBe16(&page[14], kAudioPause);
     return page;
 }

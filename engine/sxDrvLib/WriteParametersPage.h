@@ -21,6 +21,9 @@ struct WriteParameterRequest {
     int mediaCode = 0;
     CapabilitySet capabilities = 0;
     bool linkSizeQuirk = false;
+    // DVD-R and sequential DVD-RW pages otherwise always allow a next session;
+    // set when the session about to be closed must finalise the disc.
+    bool closeDisc = false;
 };
 
 // The sensed page (starting at its page code byte) changed for the medium

@@ -23,9 +23,11 @@ protected:
 
 } // namespace
 
-TEST_F(CliTest, FinalizeClosesTheDiscAndAClosedDiscIsRefused)
+class FinalizeTest : public CliTest, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(FinalizeTest, FinalizeClosesTheDiscAndAClosedDiscIsRefused)
 {
-    Tool("insert cd-r");
+    Tool(std::string("insert ") + GetParam());
     const fs::path source = MakeSourceFolder(folder_, "src", 91);
     int status = 0;
     std::string out = Cli("burn --finalize '" + source.string() + "'", status);
@@ -34,10 +36,26 @@ TEST_F(CliTest, FinalizeClosesTheDiscAndAClosedDiscIsRefused)
     EXPECT_NE(out.find("MB of"), std::string::npos) << out;
     EXPECT_NE(ToolOutput("status").find("disc status: complete"), std::string::npos) << ToolOutput("status");
 
+    // A closed write-once disc takes no further session: a CD is refused as
+    // finalised, a DVD as having no free space left.
+    if (std::string(GetParam()) == "dvd-rw")
+        return;
     out = Cli("burn --continue '" + source.string() + "'", status);
-    EXPECT_NE(status, 0);
-    EXPECT_NE(out.find("Диск финализирован, его продолжение невозможно."), std::string::npos) << out;
+    EXPECT_NE(status, 0) << out;
+    const char *reason = std::string(GetParam()) == "cd-r"
+                             ? "Диск финализирован, его продолжение невозможно."
+                             : "Размер проекта превышает объем свободного места на диске";
+    EXPECT_NE(out.find(reason), std::string::npos) << out;
 }
+
+INSTANTIATE_TEST_SUITE_P(WriteOnceMedia, FinalizeTest,
+                         ::testing::Values("cd-r", "dvd-r", "dvd-rw", "dvd+r"),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             for (char &c : name)
+                                 c = (c == '-') ? '_' : (c == '+') ? 'P' : c;
+                             return name;
+                         });
 
 TEST_F(CliTest, TestWriteWritesAndClosesNothing)
 {
