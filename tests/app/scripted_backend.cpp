@@ -1,5 +1,8 @@
 #include "scripted_backend.h"
 
+#include "sxCDBC/SarnixBurner.h"
+#include "sxTasks/DiscSessions.h"
+
 #include <cstring>
 
 namespace zelvane::app::testing {
@@ -33,8 +36,103 @@ ScriptedDrive *ScriptedBackend::drive()
     return &drives[static_cast<size_t>(selected)];
 }
 
+namespace {
+
+// The engine's image reader, counting its reads and taking its time.
+class PacedImageReader final : public zelvane::ImageDiscReader {
+public:
+    PacedImageReader(zelvane::ImageDiscReader image, const std::chrono::milliseconds &delay, std::atomic<int> &reads)
+        : ImageDiscReader(std::move(image)), delay_(delay), reads_(reads)
+    {
+    }
+    bool ReadSectors(uint32_t lba, uint32_t count, std::span<uint8_t> buffer) override
+    {
+        std::this_thread::sleep_for(delay_);
+        ++reads_;
+        return ImageDiscReader::ReadSectors(lba, count, buffer);
+    }
+
+private:
+    const std::chrono::milliseconds &delay_;
+    std::atomic<int> &reads_;
+};
+
+} // namespace
+
+ScriptedBackend::ScriptedBackend() = default;
+ScriptedBackend::~ScriptedBackend() = default;
+
+ScriptedBackend::CommandScope::CommandScope(ScriptedBackend &backend) : backend_(backend)
+{
+    if (backend_.callsRunning_.fetch_add(1) > 0)
+        ++backend_.overlappingCalls;
+}
+
+ScriptedBackend::CommandScope::~CommandScope()
+{
+    --backend_.callsRunning_;
+}
+
+void ScriptedBackend::AllowMediumRemoval(bool allow)
+{
+    CommandScope scope(*this);
+    removalCalls.push_back(allow);
+    removalThreads.push_back(std::this_thread::get_id());
+}
+
+zelvane::TSarnixBurner *ScriptedBackend::discBurner()
+{
+    if (!drive() || drive()->discImage.empty())
+        return nullptr;
+    if (discBurner_ && discBurnerDrive_ == selected)
+        return discBurner_.get();
+    auto image = zelvane::ImageDiscReader::FromFile(drive()->discImage, drive()->sessionStarts);
+    if (!image)
+        return nullptr;
+    auto reader = std::make_unique<PacedImageReader>(std::move(*image), readDelay, sectorReads);
+    for (uint32_t bad : drive()->badSectors)
+        reader->FailReadsAt(bad);
+    discBurner_ = std::make_unique<zelvane::TSarnixBurner>();
+    discBurner_->SetDiscReader(std::move(reader));
+    discBurnerDrive_ = selected;
+    return discBurner_.get();
+}
+
+zelvane::SessionsFound ScriptedBackend::ReadSessions(std::vector<zelvane::DiscSession> &sessions)
+{
+    CommandScope scope(*this);
+    ++loadMediumCalls;
+    sessions.clear();
+    if (!drive() || drive()->mediaCode == 0)
+        return zelvane::SessionsFound::Unreadable;
+    if (zelvane::TSarnixBurner *burner = discBurner())
+        sessions = zelvane::listSessions(burner->Reader());
+    return sessions.empty() ? zelvane::SessionsFound::None : zelvane::SessionsFound::Some;
+}
+
+std::vector<zelvane::SessionItem> ScriptedBackend::SessionContents(int number)
+{
+    CommandScope scope(*this);
+    zelvane::TSarnixBurner *burner = discBurner();
+    if (!burner)
+        return {};
+    zelvane::loadSession(*burner, number);
+    return zelvane::sessionItems(*burner->FindDirectory("\\"));
+}
+
+zelvane::ExtractionOutcome ScriptedBackend::Extract(const zelvane::ExtractionRequest &request,
+                                                    const zelvane::ExtractionHooks &hooks)
+{
+    CommandScope scope(*this);
+    zelvane::TSarnixBurner *burner = discBurner();
+    if (!burner)
+        return zelvane::ExtractionOutcome{zelvane::ExtractionEnd::SessionUnread, {}};
+    return zelvane::extractFromSession(*burner, request, hooks);
+}
+
 bool ScriptedBackend::ReadSectors(uint32_t lba, uint32_t count, std::vector<uint8_t> &data)
 {
+    CommandScope scope(*this);
     if (!drive() || lba != 16 || count != 1 || drive()->sector16.empty())
         return false;
     data = drive()->sector16;
