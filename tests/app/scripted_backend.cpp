@@ -38,26 +38,54 @@ ScriptedDrive *ScriptedBackend::drive()
 
 namespace {
 
-// The engine's image reader, counting its reads and taking its time.
+// The engine's image reader, paced by the test.
 class PacedImageReader final : public zelvane::ImageDiscReader {
 public:
-    PacedImageReader(zelvane::ImageDiscReader image, const std::chrono::milliseconds &delay, std::atomic<int> &reads)
-        : ImageDiscReader(std::move(image)), delay_(delay), reads_(reads)
+    PacedImageReader(zelvane::ImageDiscReader image, ReadPacing &pacing)
+        : ImageDiscReader(std::move(image)), pacing_(pacing)
     {
     }
     bool ReadSectors(uint32_t lba, uint32_t count, std::span<uint8_t> buffer) override
     {
-        std::this_thread::sleep_for(delay_);
-        ++reads_;
+        pacing_.OnRead();
         return ImageDiscReader::ReadSectors(lba, count, buffer);
     }
 
 private:
-    const std::chrono::milliseconds &delay_;
-    std::atomic<int> &reads_;
+    ReadPacing &pacing_;
 };
 
 } // namespace
+
+void ReadPacing::PauseAt(int readNumber)
+{
+    std::lock_guard lock(mutex_);
+    pauseAt_ = readNumber;
+}
+
+bool ReadPacing::Paused()
+{
+    std::lock_guard lock(mutex_);
+    return paused_;
+}
+
+void ReadPacing::Resume()
+{
+    std::lock_guard lock(mutex_);
+    pauseAt_ = -1;
+    resumed_.notify_all();
+}
+
+void ReadPacing::OnRead()
+{
+    std::this_thread::sleep_for(delay);
+    std::unique_lock lock(mutex_);
+    if (++reads != pauseAt_)
+        return;
+    paused_ = true;
+    resumed_.wait(lock, [this] { return pauseAt_ < 0; });
+    paused_ = false;
+}
 
 ScriptedBackend::ScriptedBackend() = default;
 ScriptedBackend::~ScriptedBackend() = default;
@@ -89,7 +117,7 @@ zelvane::TSarnixBurner *ScriptedBackend::discBurner()
     auto image = zelvane::ImageDiscReader::FromFile(drive()->discImage, drive()->sessionStarts);
     if (!image)
         return nullptr;
-    auto reader = std::make_unique<PacedImageReader>(std::move(*image), readDelay, sectorReads);
+    auto reader = std::make_unique<PacedImageReader>(std::move(*image), reads);
     for (uint32_t bad : drive()->badSectors)
         reader->FailReadsAt(bad);
     discBurner_ = std::make_unique<zelvane::TSarnixBurner>();

@@ -8,8 +8,10 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -35,6 +37,27 @@ struct ScriptedDrive {
     std::string discImage;
     std::vector<uint32_t> sessionStarts{0};
     std::vector<uint32_t> badSectors;
+};
+
+// How the reads of a scripted disc go: each takes `delay`, and the read with
+// the number given to PauseAt waits until Resume, so that a test acts while
+// a file is being copied.
+class ReadPacing {
+public:
+    std::chrono::milliseconds delay{0};
+    std::atomic<int> reads{0};
+
+    void PauseAt(int readNumber);
+    bool Paused();
+    void Resume();
+    // Called by each read, on the thread that reads.
+    void OnRead();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable resumed_;
+    int pauseAt_ = -1;
+    bool paused_ = false;
 };
 
 // Drive list line as the device layer writes it.
@@ -90,8 +113,7 @@ public:
     void SetCompletionHandlers(CompletionHandlers h) override { handlers = std::move(h); }
 
     // --- Sessions and extraction, over the selected drive's disc image.
-    std::chrono::milliseconds readDelay{0};  // each read of the image takes this long
-    std::atomic<int> sectorReads{0};
+    ReadPacing reads;
     // Drive calls that began while another one ran (on another thread).
     std::atomic<int> overlappingCalls{0};
     std::vector<std::thread::id> removalThreads;
