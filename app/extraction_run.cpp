@@ -74,10 +74,12 @@ void ExtractionRun::run(DriveBackend &drive, zelvane::ExtractionRequest request,
     const zelvane::ExtractionOutcome outcome = drive.Extract(request, hooks);
     drive.AllowMediumRemoval(true);
 
-    // Dropped by Qt when the context is gone by then.
+    // No longer running when the end is told; the destructor still joins
+    // this thread, so the context outlives the call below. The call itself
+    // is dropped by Qt when the context is gone before it is delivered.
+    running_ = false;
     QMetaObject::invokeMethod(
         context, [finished = std::move(finished), outcome] { finished(outcome); }, Qt::QueuedConnection);
-    running_ = false;
 }
 
 } // namespace zelvane::app
