@@ -1,17 +1,13 @@
 // The wizard on the real engine and the virtual drive: start-up finds the
-// virtual drive, the information page shows what the drive reports, and the
-// sessions page lists and extracts what zelvane-cli burned.
+// virtual drive and the information page shows what the drive reports.
 #include "choose_task.h"
 #include "engine_backend.h"
 #include "global.h"
 #include "info.h"
 #include "main.h"
 #include "info_page_probe.h"
-#include "ImportSupport.h"
 #include "scripted_backend.h"
-#include "session_discs.h"
 #include "sessions.h"
-#include "sessions_page_probe.h"
 #include "sxDrvLib/CapabilitySet.h"
 #include "ui_info.h"
 #include "ui_sessions.h"
@@ -33,7 +29,7 @@ struct VirtualDriveWizard {
     TForm6 *page = nullptr;
 
     VirtualDriveWizard() { window = std::make_unique<TForm1>(MakeEngineBackend()); }
-    static bool onVirtualDrive()
+    bool onVirtualDrive() const
     {
         const QStringList &names = zelvane::app::Wizard().DriveNames;
         return names.size() == 1 && names[0].startsWith(QStringLiteral("vdrive "));
@@ -48,6 +44,12 @@ struct VirtualDriveWizard {
     QStringList values() { return InfoValues(*page); }
     QStringList fields() { return InfoFields(*page); }
     uint32_t shownAbilities() { return ShownAbilities(*page); }
+    // Next: the sessions page's one line.
+    QString sessionsLine()
+    {
+        window->PngSpeedButton1Click();
+        return qobject_cast<TForm8 *>(window->CurrentPage())->Form().TreeView1->topLevelItem(0)->text(0);
+    }
 };
 
 } // namespace
@@ -64,14 +66,6 @@ class VirtualDriveTests : public QObject {
         tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zelvane-vdrive"), arguments);
         QVERIFY2(tool.waitForFinished(30000), "zelvane-vdrive did not finish");
         QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-    }
-    static QString program(const char *name) { return QCoreApplication::applicationDirPath() + "/" + name; }
-    // Whether the drive reports its tray locked.
-    static bool removalPrevented()
-    {
-        QString status;
-        Run(program("zelvane-vdrive"), {QStringLiteral("status")}, &status);
-        return status.contains(QStringLiteral("removal prevented"));
     }
 
 private slots:
@@ -104,9 +98,7 @@ private slots:
         QCOMPARE(w.fields(), QStringList(6));
         QCOMPARE(w.shownAbilities(), kGridAbilities);
         QCOMPARE(w.page->Form().Label10->text(), QStringLiteral("vdrive ZELVANE VIRTUAL DVD-RW 1.00"));
-        w.window->PngSpeedButton1Click();
-        QCOMPARE(qobject_cast<TForm8 *>(w.window->CurrentPage())->Form().TreeView1->topLevelItem(0)->text(0),
-                 QStringLiteral("Сессии не обнаружены"));
+        QCOMPARE(w.sessionsLine(), QStringLiteral("Сессии не обнаружены"));
     }
 
     void blankDvdRwIsOpen()
@@ -129,9 +121,7 @@ private slots:
         QCOMPARE(w.values(), QStringList(6, QStringLiteral("???")));
         QCOMPARE(w.fields(), QStringList(6));
         QCOMPARE(w.shownAbilities(), kGridAbilities);
-        w.window->PngSpeedButton1Click();
-        QCOMPARE(qobject_cast<TForm8 *>(w.window->CurrentPage())->Form().TreeView1->topLevelItem(0)->text(0),
-                 QStringLiteral("Ошибка получения сессий"));
+        QCOMPARE(w.sessionsLine(), QStringLiteral("Ошибка получения сессий"));
     }
 
     void pressedDiscWithItsVolume()
@@ -179,66 +169,6 @@ private slots:
         const uint32_t plus = kReadsDvdPlusR | kReadsDvdPlusRw | kWritesDvdPlusR | kWritesDvdPlusRw;
         QCOMPARE(w.shownAbilities(), kGridAbilities & ~plus);
         QCOMPARE(w.values()[0], QStringLiteral("CD-R"));
-    }
-
-    // Two sessions burned by zelvane-cli: the wizard's copy of the newest
-    // equals the CLI's (bytes and dates) and the sources; a read error is
-    // reported; the tray is unlocked after each extraction.
-    void sessionsBurnedByTheCliAreExtractedAsTheCliDoes()
-    {
-        QTemporaryDir work;
-        const QString first = work.filePath(QStringLiteral("first")), second = work.filePath(QStringLiteral("second"));
-        MakeSourceTree(first.toStdString());
-        QDir(first).rmdir(QStringLiteral("empty folder")); // a burn leaves empty folders out
-        QVERIFY(QDir().mkpath(second + QStringLiteral("/added")));
-        QFile added(second + QStringLiteral("/added/second session.txt"));
-        QVERIFY(added.open(QIODevice::WriteOnly));
-        added.write("written in the second session\n");
-        added.close();
-        vdrive({QStringLiteral("insert"), QStringLiteral("cd-r")});
-        QString output;
-        QCOMPARE(Run(program("zelvane-cli"), {QStringLiteral("burn"), first}, &output), 0);
-        QCOMPARE(Run(program("zelvane-cli"), {QStringLiteral("burn"), QStringLiteral("--continue"), second}, &output), 0);
-
-        InteractionRecorder recorder;
-        SessionsPageProbe s(MakeEngineBackend());
-        if (!VirtualDriveWizard::onVirtualDrive())
-            QSKIP("an optical drive of this machine is preferred over the virtual drive");
-        QCOMPARE(s.texts().size(), 2);
-        QVERIFY(s.texts()[0].startsWith(QStringLiteral("Сессия  001 - ")));
-        QVERIFY(s.texts()[1].startsWith(QStringLiteral("Сессия  002 - ")));
-        QVERIFY(!s.texts(s.node(QStringLiteral("1"))).contains(QStringLiteral("second")));
-
-        const QString wizard = work.filePath(QStringLiteral("wizard")), cli = work.filePath(QStringLiteral("cli"));
-        QVERIFY(QDir().mkpath(wizard));
-        QVERIFY(s.extract(recorder, QStringLiteral("2"), wizard));
-        QVERIFY(recorder.messages.empty());
-        QVERIFY(s.atRest());
-        QVERIFY(!removalPrevented());
-        QCOMPARE(Run(program("zelvane-cli"), {QStringLiteral("extract"), cli}, &output), 0);
-        const QString title = s.node(QStringLiteral("2"))->text(0);
-        QVERIFY(SameTree(wizard + "/" + title, cli + "/" + title));
-        for (const QString &source : {first, second})
-            QCOMPARE(Run(QStringLiteral("diff"), {QStringLiteral("-r"), source,
-                                                  wizard + "/" + title + "/" + QFileInfo(source).fileName()}),
-                     0);
-
-        // A read error inside a file: reported, and the file left out.
-        QCOMPARE(Run(program("zelvane-cli"), {QStringLiteral("sessions")}, &output), 0);
-        const QString line = output.section(QStringLiteral("/first/docs/deep/chunks.bin\t"), 1).section('\n', 0, 0);
-        const uint sector = line.section('\t', 2, 2).toUInt();
-        QVERIFY2(sector > 16, qPrintable(output));
-        vdrive({QStringLiteral("fault"), QStringLiteral("read-error"), QString::number(sector + 40)});
-        const QString damaged = work.filePath(QStringLiteral("damaged"));
-        QVERIFY(QDir().mkpath(damaged));
-        QVERIFY(s.extract(recorder, QStringLiteral("2/first/docs"), damaged));
-        QCOMPARE(recorder.messages.size(), size_t(1));
-        QCOMPARE(recorder.messages[0].text, QStringLiteral("Не удалось извлечь файлов: 1.\rВозможно диск поврежден "
-                                                           "или на диске недостаточно места."));
-        QVERIFY(!QFile::exists(damaged + QStringLiteral("/docs/deep/chunks.bin")));
-        QVERIFY(QFile::exists(damaged + QStringLiteral("/docs/deep/deeper/leaf.txt")));
-        QCOMPARE(Leftovers(damaged), QStringList());
-        QVERIFY(!removalPrevented());
     }
 };
 

@@ -78,7 +78,6 @@ void ReadPacing::Resume()
 
 void ReadPacing::OnRead()
 {
-    std::this_thread::sleep_for(delay);
     std::unique_lock lock(mutex_);
     if (++reads != pauseAt_)
         return;
@@ -90,22 +89,16 @@ void ReadPacing::OnRead()
 ScriptedBackend::ScriptedBackend() = default;
 ScriptedBackend::~ScriptedBackend() = default;
 
-ScriptedBackend::CommandScope::CommandScope(ScriptedBackend &backend) : backend_(backend)
+ScriptedBackend::CommandScope::CommandScope(ScriptedBackend &backend) : backend(backend)
 {
-    if (backend_.callsRunning_.fetch_add(1) > 0)
-        ++backend_.overlappingCalls;
-}
-
-ScriptedBackend::CommandScope::~CommandScope()
-{
-    --backend_.callsRunning_;
+    if (backend.callsRunning_.fetch_add(1) > 0)
+        ++backend.overlappingCalls;
 }
 
 void ScriptedBackend::AllowMediumRemoval(bool allow)
 {
     CommandScope scope(*this);
     removalCalls.push_back(allow);
-    removalThreads.push_back(std::this_thread::get_id());
 }
 
 zelvane::TSarnixBurner *ScriptedBackend::discBurner()
@@ -118,8 +111,6 @@ zelvane::TSarnixBurner *ScriptedBackend::discBurner()
     if (!image)
         return nullptr;
     auto reader = std::make_unique<PacedImageReader>(std::move(*image), reads);
-    for (uint32_t bad : drive()->badSectors)
-        reader->FailReadsAt(bad);
     discBurner_ = std::make_unique<zelvane::TSarnixBurner>();
     discBurner_->SetDiscReader(std::move(reader));
     discBurnerDrive_ = selected;

@@ -7,13 +7,11 @@
 
 #include <QString>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace zelvane {
@@ -32,19 +30,16 @@ struct ScriptedDrive {
     int maxWriteSpeed = 0;
     std::vector<uint8_t> sector16; // empty: the read fails
     // The disc's sessions, read through the engine's image disc reader: an
-    // image file and the first sector of each session in it (empty: a disc
-    // without sessions), and sectors whose reads fail.
+    // image file (empty: a disc without sessions) and the first sector of
+    // each session in it.
     std::string discImage;
     std::vector<uint32_t> sessionStarts{0};
-    std::vector<uint32_t> badSectors;
 };
 
-// How the reads of a scripted disc go: each takes `delay`, and the read with
-// the number given to PauseAt waits until Resume, so that a test acts while
-// a file is being copied.
+// Counts the reads of a scripted disc; the read with the number given to
+// PauseAt waits until Resume, so that a test acts while a file is copied.
 class ReadPacing {
 public:
-    std::chrono::milliseconds delay{0};
     std::atomic<int> reads{0};
 
     void PauseAt(int readNumber);
@@ -116,7 +111,6 @@ public:
     ReadPacing reads;
     // Drive calls that began while another one ran (on another thread).
     std::atomic<int> overlappingCalls{0};
-    std::vector<std::thread::id> removalThreads;
 
     zelvane::SessionsFound ReadSessions(std::vector<zelvane::DiscSession> &sessions) override;
     std::vector<zelvane::SessionItem> SessionContents(int number) override;
@@ -125,15 +119,10 @@ public:
 
 private:
     // Marks one drive call for as long as it lives.
-    class CommandScope {
-    public:
+    struct CommandScope {
         explicit CommandScope(ScriptedBackend &backend);
-        ~CommandScope();
-        CommandScope(const CommandScope &) = delete;
-        CommandScope &operator=(const CommandScope &) = delete;
-
-    private:
-        ScriptedBackend &backend_;
+        ~CommandScope() { --backend.callsRunning_; }
+        ScriptedBackend &backend;
     };
     // A drive call that ends at once.
     void command() { CommandScope scope(*this); }

@@ -1,8 +1,6 @@
 #include "session_discs.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -28,35 +26,6 @@ int Run(const QString &program, const QStringList &arguments, QString *output)
     if (output)
         *output = QString::fromUtf8(process.readAll());
     return process.exitCode();
-}
-
-bool SameTree(const QString &copy, const QString &source)
-{
-    QString differences;
-    if (Run(QStringLiteral("diff"), {QStringLiteral("-r"), copy, source}, &differences) != 0) {
-        qWarning("%s", qPrintable(differences));
-        return false;
-    }
-    QDirIterator it(source, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString item = it.next();
-        const QString copied = copy + item.mid(source.size());
-        if (QFileInfo(copied).lastModified().toSecsSinceEpoch() != QFileInfo(item).lastModified().toSecsSinceEpoch()) {
-            qWarning("the date of %s differs", qPrintable(copied));
-            return false;
-        }
-    }
-    return true;
-}
-
-QStringList Leftovers(const QString &folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".zelvane-extract-*")}, QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
 }
 
 std::optional<MultisessionDisc> MakeMultisessionDisc(const QString &work, const QStringList &sessionSources)

@@ -1,8 +1,7 @@
 // Discs with several sessions, made by xorriso: each session is written with
 // the directory of the one before it (-M / -C), so it holds the files of all
 // earlier sessions too, and the sessions lie one after another in one image
-// file, as on a multisession disc. And the checks of what was extracted
-// from them, made by other programs.
+// file, as on a multisession disc.
 #pragma once
 
 #include <QString>
@@ -25,13 +24,5 @@ std::optional<MultisessionDisc> MakeMultisessionDisc(const QString &work, const 
 // Runs a program; its exit code (-1 when it did not finish), its output
 // (standard output and error) into `output` when given.
 int Run(const QString &program, const QStringList &arguments, QString *output = nullptr);
-
-// The copy equals the source: `diff -r` finds no difference, and every file
-// and folder below has the source's modification time (in whole seconds, as
-// discs record them). Differences are written as warnings.
-bool SameTree(const QString &copy, const QString &source);
-
-// Temporary files an extraction could have left behind below the folder.
-QStringList Leftovers(const QString &folder);
 
 } // namespace zelvane::app::testing
