@@ -22,29 +22,14 @@ xorriso -as mkisofs -J -o "$work/disc.iso" "$source" 2> /dev/null
 "$bin/zelvane-vdrive" insert-rom "$work/disc.iso" --dvd > /dev/null
 cat "$work/disc.iso" "$source"/*.bin "$source"/small/* > /dev/null   # warm the page cache
 
-# "wall user system" of one run, the best of two, the output removed first.
-measure() {
-  local best= line
-  for _ in 1 2; do
-    rm -rf "$work/out" "$work/cat.out"
-    mkdir -p "$work/out"
-    sync
-    /usr/bin/time -o "$work/time.txt" -f '%e %U %S' "$@" > /dev/null 2>&1 || true
-    line=$(tail -1 "$work/time.txt")
-    if [ -z "$best" ] || [ "$(echo "${line%% *} < ${best%% *}" | bc -l)" = 1 ]; then best=$line; fi
-  done
-  echo "$best"
+source "$(dirname "$0")/timing.sh"
+prepare_run() {
+  rm -rf "$work/out" "$work/cat.out"
+  mkdir -p "$work/out"
 }
 
-report() {
-  local name=$1 wall user sys
-  read -r wall user sys <<< "$2"
-  printf '%-24s %7.2fs  %7.0f MB/s  ratio to cat %.2f  CPU %.2fs per GiB\n' "$name" "$wall" \
-    "$(echo "$mib / $wall" | bc -l)" "$(echo "$cat_wall / $wall" | bc -l)" "$(echo "($user + $sys) * 1024 / $mib" | bc -l)"
-}
-
-c=$(measure sh -c "cat '$source'/*.bin '$source'/small/* > '$work/cat.out'"); cat_wall=${c%% *}
+c=$(measure plain sh -c "cat '$source'/*.bin '$source'/small/* > '$work/cat.out'"); cat_wall=${c%% *}
 report "cat" "$c"
-report "zelvane-cli extract" "$(measure "$bin/zelvane-cli" extract "$work/out")"
+report "zelvane-cli extract" "$(measure plain "$bin/zelvane-cli" extract "$work/out")"
 diff -r "$source" "$work/out/"* > /dev/null && echo "zelvane-cli extract: identical to the source"
-report "xorriso -extract" "$(measure xorriso -osirrox on -indev "$work/disc.iso" -extract / "$work/out/x")"
+report "xorriso -extract" "$(measure plain xorriso -osirrox on -indev "$work/disc.iso" -extract / "$work/out/x")"
