@@ -246,6 +246,115 @@ void drawApplication(QPainter &p, double s)
     p.drawPath(arc);
 }
 
+// A disc of the sessions tree; an open session carries a small blue badge.
+void drawSessionClosed(QPainter &p, double s)
+{
+    drawDisc(p, QPointF(s * 0.5, s * 0.5), s * 0.44);
+}
+
+void drawSessionOpen(QPainter &p, double s)
+{
+    drawDisc(p, QPointF(s * 0.44, s * 0.44), s * 0.40);
+    drawBadge(p, s, kAccent, [&](QPointF c, double r) {
+        p.drawLine(QPointF(c.x() - r, c.y() - r * 0.3), QPointF(c.x(), c.y() + r * 0.6));
+        p.drawLine(QPointF(c.x(), c.y() + r * 0.6), QPointF(c.x() + r, c.y() - r * 0.3));
+    });
+}
+
+// A manila folder; open, its front leaf falls forward.
+void drawFolder(QPainter &p, double s, bool open)
+{
+    const QColor back(0xe0, 0xa8, 0x3c), front(0xf6, 0xcb, 0x6a), edge(0xa8, 0x74, 0x1c);
+    p.setPen(QPen(edge, s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(back);
+    QPainterPath rear;
+    rear.moveTo(s * 0.06, s * 0.84);
+    rear.lineTo(s * 0.06, s * 0.18);
+    rear.lineTo(s * 0.38, s * 0.18);
+    rear.lineTo(s * 0.46, s * 0.28);
+    rear.lineTo(s * 0.94, s * 0.28);
+    rear.lineTo(s * 0.94, s * 0.84);
+    rear.closeSubpath();
+    p.drawPath(rear);
+    p.setBrush(front);
+    QPainterPath leaf;
+    if (open) {
+        leaf.moveTo(s * 0.06, s * 0.84);
+        leaf.lineTo(s * 0.22, s * 0.44);
+        leaf.lineTo(s * 0.98, s * 0.44);
+        leaf.lineTo(s * 0.86, s * 0.84);
+    } else {
+        leaf.moveTo(s * 0.06, s * 0.84);
+        leaf.lineTo(s * 0.06, s * 0.38);
+        leaf.lineTo(s * 0.94, s * 0.38);
+        leaf.lineTo(s * 0.94, s * 0.84);
+    }
+    leaf.closeSubpath();
+    p.drawPath(leaf);
+}
+
+void drawFolderClosed(QPainter &p, double s)
+{
+    drawFolder(p, s, false);
+}
+
+void drawFolderOpen(QPainter &p, double s)
+{
+    drawFolder(p, s, true);
+}
+
+// A sheet of paper with a folded corner and a few lines of text.
+void drawFile(QPainter &p, double s)
+{
+    QPainterPath sheet;
+    sheet.moveTo(s * 0.18, s * 0.06);
+    sheet.lineTo(s * 0.60, s * 0.06);
+    sheet.lineTo(s * 0.82, s * 0.28);
+    sheet.lineTo(s * 0.82, s * 0.94);
+    sheet.lineTo(s * 0.18, s * 0.94);
+    sheet.closeSubpath();
+    p.setPen(QPen(QColor(0x80, 0x89, 0x96), s / 16, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::white);
+    p.drawPath(sheet);
+    p.setPen(QPen(QColor(0xa8, 0xb0, 0xbc), s / 16));
+    for (double y : {0.44, 0.58, 0.72})
+        p.drawLine(QPointF(s * 0.30, s * y), QPointF(s * 0.70, s * y));
+}
+
+// A yellow warning triangle: a line of the tree that is a message.
+void drawMessageLine(QPainter &p, double s)
+{
+    QPainterPath triangle;
+    triangle.moveTo(s * 0.50, s * 0.08);
+    triangle.lineTo(s * 0.94, s * 0.88);
+    triangle.lineTo(s * 0.06, s * 0.88);
+    triangle.closeSubpath();
+    p.setPen(QPen(kOrange.darker(130), s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(0xf7, 0xc8, 0x3c));
+    p.drawPath(triangle);
+    p.setPen(QPen(QColor(0x40, 0x30, 0x10), s * 0.11, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(s * 0.50, s * 0.36), QPointF(s * 0.50, s * 0.60));
+    p.drawPoint(QPointF(s * 0.50, s * 0.75));
+}
+
+// An arrow going down out of a disc: copy from the disc.
+void drawExtract(QPainter &p, double s)
+{
+    drawDisc(p, QPointF(s * 0.36, s * 0.36), s * 0.32);
+    QPainterPath arrow;
+    arrow.moveTo(s * 0.66, s * 0.38);
+    arrow.lineTo(s * 0.82, s * 0.38);
+    arrow.lineTo(s * 0.82, s * 0.64);
+    arrow.lineTo(s * 0.96, s * 0.64);
+    arrow.lineTo(s * 0.74, s * 0.94);
+    arrow.lineTo(s * 0.52, s * 0.64);
+    arrow.lineTo(s * 0.66, s * 0.64);
+    arrow.closeSubpath();
+    p.setPen(QPen(kGreen.darker(130), s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(kGreen);
+    p.drawPath(arrow);
+}
+
 struct PictureSource {
     const char *themeName; // nullptr: always our own picture
     Painter paint;
@@ -268,6 +377,13 @@ PictureSource sourceOf(Picture picture)
     case Picture::Yes: return {nullptr, drawYes};
     case Picture::No: return {nullptr, drawNo};
     case Picture::Application: return {nullptr, drawApplication};
+    case Picture::SessionClosed: return {nullptr, drawSessionClosed};
+    case Picture::SessionOpen: return {nullptr, drawSessionOpen};
+    case Picture::FolderClosed: return {"folder", drawFolderClosed};
+    case Picture::FolderOpen: return {"folder-open", drawFolderOpen};
+    case Picture::File: return {"text-x-generic", drawFile};
+    case Picture::MessageLine: return {"dialog-warning", drawMessageLine};
+    case Picture::Extract: return {nullptr, drawExtract};
     }
     return {nullptr, drawHelp};
 }

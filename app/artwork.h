@@ -26,6 +26,15 @@ enum class Picture {
     No,
     // The program's icon.
     Application,
+    // The sessions page: its tree's pictures, in the order of their image
+    // indexes, and the glyph of its extract button.
+    SessionClosed,
+    SessionOpen,
+    FolderClosed,
+    FolderOpen,
+    File,
+    MessageLine,
+    Extract,
 };
 
 QIcon PictureIcon(Picture picture);

@@ -1,9 +1,12 @@
 // What the wizard needs of the burner component: the transport, the drive
 // list and selection, the drive's abilities, the inserted medium, raw sector
 // reads, the volume identifiers of the next project and the completion
-// events. The program runs it over the engine; tests run it over scripted
-// drives.
+// events, and the sessions of the disc with the extraction from them. The
+// program runs it over the engine; tests run it over scripted drives.
 #pragma once
+
+#include "sxTasks/SessionContents.h"
+#include "sxTasks/SessionExtraction.h"
 
 #include <cstdint>
 #include <functional>
@@ -59,6 +62,18 @@ public:
     // Completion events, delivered through the dispatcher.
     virtual void SetDispatcher(Dispatcher dispatcher) = 0;
     virtual void SetCompletionHandlers(CompletionHandlers handlers) = 0;
+
+    // --- Sessions of the disc and extraction from them (sessions page).
+    // The tray is locked and unlocked with AllowMediumRemoval.
+
+    // Closes the tray, reads the disc record and lists the sessions.
+    virtual zelvane::SessionsFound ReadSessions(std::vector<zelvane::DiscSession> &sessions) = 0;
+    // Imports one session: its folders and files in listing order (none
+    // when it cannot be read).
+    virtual std::vector<zelvane::SessionItem> SessionContents(int number) = 0;
+    // Imports the request's session again and extracts from it.
+    virtual zelvane::ExtractionOutcome Extract(const zelvane::ExtractionRequest &request,
+                                               const zelvane::ExtractionHooks &hooks) = 0;
 };
 
 } // namespace zelvane::app

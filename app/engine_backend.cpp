@@ -2,6 +2,7 @@
 
 #include "sxASPI/Transport.h"
 #include "sxCDBC/SarnixBurner.h"
+#include "sxTasks/DiscSessions.h"
 
 #include <algorithm>
 
@@ -106,6 +107,21 @@ public:
 
     void SetDispatcher(Dispatcher dispatcher) override { dispatcher_ = std::move(dispatcher); }
     void SetCompletionHandlers(CompletionHandlers handlers) override { handlers_ = std::move(handlers); }
+
+    // --- Sessions of the disc and extraction from them.
+    SessionsFound ReadSessions(std::vector<DiscSession> &sessions) override
+    {
+        return readDiscSessions(burner_, sessions);
+    }
+    std::vector<SessionItem> SessionContents(int number) override
+    {
+        loadSession(burner_, number);
+        return sessionItems(*burner_.FindDirectory("\\"));
+    }
+    ExtractionOutcome Extract(const ExtractionRequest &request, const ExtractionHooks &hooks) override
+    {
+        return extractFromSession(burner_, request, hooks);
+    }
 
 private:
     void deliver(const std::function<void()> &call)

@@ -280,12 +280,9 @@ void TForm1::PngSpeedButton4Click()
             return;
         Wizard().ExtractAbort = true;
         sarnixb_->CancelWrite();
-        sarnixb_->AllowMediumRemoval(true);
-        ui_->PngSpeedButton2->setEnabled(true);
-        ui_->PngSpeedButton1->hide();
-        ui_->PngSpeedButton4->hide();
-        ui_->PngSpeedButton5->show();
-        static_cast<TForm8 *>(currentPage_.get())->Label7()->hide();
+        // The extraction unlocks the tray itself when it ends, on its own
+        // thread, and then brings back Done and Start over.
+        static_cast<TForm8 *>(currentPage_.get())->StopExtraction();
     }
 }
 
@@ -300,8 +297,11 @@ bool TForm1::FormCloseQuery()
 {
     const QString caption = CurrentCaption();
     if (caption == PageCaption::Sessions && static_cast<TForm8 *>(currentPage_.get())->ExtractionRunning()) {
-        if (AskYesNo(this, kAbortExtractionQuestion, kCancelCaption))
+        if (AskYesNo(this, kAbortExtractionQuestion, kCancelCaption)) {
+            // The file being copied is finished and the tray unlocked first.
+            static_cast<TForm8 *>(currentPage_.get())->StopExtractionAndWait();
             EndProcessNow(0);
+        }
         return false;
     }
     if (caption != PageCaption::Process)

@@ -22,26 +22,11 @@ for i in $(seq 1 $parts); do
 done
 cat "$large"/* > /dev/null   # warm the page cache
 
-# "wall user system" of one run, the best of two; outputs of earlier runs
-# are removed and written out first so no run pays for another's writeback.
-measure() {
-  local best= line
-  for _ in 1 2; do
-    rm -f "$work"/*.iso "$work/cat.out"
-    sync
-    if [ "$1" = burn ]; then "$bin/zelvane-vdrive" insert dvd+r > /dev/null; fi
-    /usr/bin/time -o "$work/time.txt" -f '%e %U %S' "${@:2}" > /dev/null 2>&1 || true
-    line=$(tail -1 "$work/time.txt")
-    if [ -z "$best" ] || [ "$(echo "${line%% *} < ${best%% *}" | bc -l)" = 1 ]; then best=$line; fi
-  done
-  echo "$best"
-}
-
-report() {
-  local name=$1 wall user sys
-  read -r wall user sys <<< "$2"
-  printf '%-28s %7.2fs  %7.0f MB/s  ratio to cat %.2f  CPU %.2fs per GiB\n' "$name" "$wall" \
-    "$(echo "$mib / $wall" | bc -l)" "$(echo "$cat_wall / $wall" | bc -l)" "$(echo "($user + $sys) * 1024 / $mib" | bc -l)"
+source "$(dirname "$0")/timing.sh"
+# Outputs of earlier runs are removed first; a burn gets a fresh disc.
+prepare_run() {
+  rm -f "$work"/*.iso "$work/cat.out"
+  if [ "$1" = burn ]; then "$bin/zelvane-vdrive" insert dvd+r > /dev/null; fi
 }
 
 "$bin/zelvane-vdrive" speed fast > /dev/null

@@ -2,20 +2,17 @@
 // disc into a local folder, byte for byte and with the disc's dates. A
 // session becomes a folder named like its line in the sessions list.
 #include "command.h"
-#include "disc_sessions.h"
 #include "drive_choice.h"
 
-#include "sxCDBC/EntryExtraction.h"
-#include "sxCDBC/FileExtraction.h"
 #include "sxCDBC/SarnixBurner.h"
+#include "sxTasks/DiscSessions.h"
+#include "sxTasks/SessionExtraction.h"
 
 #include <atomic>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <limits>
 
 namespace zelvane::cli {
 
@@ -72,35 +69,6 @@ bool parse(const CommandArgs &args, ExtractOptions &options, std::string &error)
     return true;
 }
 
-// A path of the disc ("/docs/a.txt" or "\DOCS\A.TXT") as a project path
-// without a trailing separator; empty for the root.
-std::string projectPath(std::string path)
-{
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    if (!path.empty() && path.front() != '\\')
-        path.insert(path.begin(), '\\');
-    return path;
-}
-
-// The entry a path names, without regard to case; an imported file without
-// an extension carries a trailing "." that the path may leave out.
-const TFEntry *findEntry(TSarnixBurner &burner, const std::string &path)
-{
-    if (const TDEntry *directory = burner.FindDirectory(path))
-        return directory->Self;
-    const auto slash = path.rfind('\\');
-    const TDEntry *parent = burner.FindDirectory(path.substr(0, slash));
-    if (!parent)
-        return nullptr;
-    const std::string name = path.substr(slash + 1);
-    const TFEntry *entry = burner.Tree().FindEntry(parent, name);
-    return entry ? entry : burner.Tree().FindEntry(parent, name + ".");
-}
-
 int extract(const CommandArgs &args)
 {
     ExtractOptions options;
@@ -132,32 +100,26 @@ int extract(const CommandArgs &args)
     }
     const long number = std::min<long>(options.session.value_or(255), static_cast<long>(sessions.size()));
     const DiscSession &session = sessions[static_cast<std::size_t>(number) - 1];
-    if (!loadSession(burner, session.number)) {
-        std::fprintf(stderr, "zelvane-cli extract: session %d can't be read\n", session.number);
-        return kExitFailed;
-    }
 
     // Ctrl-C finishes the file being copied and starts no other.
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    ExtractionCount count;
-    const std::string path = projectPath(options.discPath);
-    if (path.empty()) {
-        const std::string folder = options.target + "/" + session.title;
-        const std::string failure = extractDiscFolder(folder, std::numeric_limits<double>::quiet_NaN());
-        if (!failure.empty()) {
-            std::fprintf(stderr, "zelvane-cli extract: %s\n", failure.c_str());
-            return kExitFailed;
-        }
-        extractDirectoryContents(burner, *burner.FindDirectory("\\"), folder, count, &stopRequested);
-    } else {
-        const TFEntry *entry = findEntry(burner, path);
-        if (!entry) {
-            std::fprintf(stderr, "zelvane-cli extract: session %d holds no %s\n", session.number,
-                         options.discPath.c_str());
-            return kExitFailed;
-        }
-        extractEntry(burner, *entry, options.target, count, &stopRequested);
+    ExtractionHooks hooks;
+    hooks.stop = &stopRequested;
+    const ExtractionOutcome outcome =
+        extractFromSession(burner, ExtractionRequest{session, options.discPath, options.target}, hooks);
+    const ExtractionCount &count = outcome.count;
+    switch (outcome.end) {
+    case ExtractionEnd::SessionUnread:
+        std::fprintf(stderr, "zelvane-cli extract: session %d can't be read\n", session.number);
+        return kExitFailed;
+    case ExtractionEnd::NotFound:
+        std::fprintf(stderr, "zelvane-cli extract: session %d holds no %s\n", session.number,
+                     options.discPath.c_str());
+        return kExitFailed;
+    case ExtractionEnd::Done:
+    case ExtractionEnd::Stopped:
+        break;
     }
     std::printf("%d files, %d folders extracted from session %d to %s\n", count.files, count.folders,
                 session.number, options.target.c_str());

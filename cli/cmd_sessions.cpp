@@ -3,13 +3,12 @@
 // line per entry (folders before files, names without regard to case) with
 // its path, size, date and first sector, separated by tabs.
 #include "command.h"
-#include "disc_sessions.h"
 #include "drive_choice.h"
 
 #include "sxCDBC/SarnixBurner.h"
-#include "sxISOLib/IsoNames.h"
+#include "sxTasks/DiscSessions.h"
+#include "sxTasks/SessionContents.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -19,29 +18,16 @@ namespace {
 
 constexpr const char *kUsage = "sessions [--drive N]  list every session of the disc with its folders and files";
 
-std::vector<const TFEntry *> sortedEntries(const TDEntry &directory)
+void listItems(const std::vector<SessionItem> &items, const std::string &path)
 {
-    std::vector<const TFEntry *> entries;
-    for (const TFEntry *entry = directory.FirstChild; entry; entry = entry->Next)
-        entries.push_back(entry);
-    std::stable_sort(entries.begin(), entries.end(), [](const TFEntry *a, const TFEntry *b) {
-        if (a->isDirectory() != b->isDirectory())
-            return a->isDirectory();
-        return foldCase(a->LongName) < foldCase(b->LongName);
-    });
-    return entries;
-}
-
-void listDirectory(const TDEntry &directory, const std::string &path)
-{
-    for (const TFEntry *entry : sortedEntries(directory)) {
-        const std::string entryPath = path + "/" + entry->LongName;
-        if (entry->isDirectory()) {
-            std::printf("  %s/\t-\t%s\t-\n", entryPath.c_str(), entryDateText(*entry).c_str());
-            listDirectory(*entry->Directory, entryPath);
+    for (const SessionItem &item : items) {
+        const std::string itemPath = path + "/" + item.name;
+        if (item.folder) {
+            std::printf("  %s/\t-\t%s\t-\n", itemPath.c_str(), dateText(item.date).c_str());
+            listItems(item.children, itemPath);
         } else {
-            std::printf("  %s\t%lld\t%s\t%u\n", entryPath.c_str(), static_cast<long long>(entry->IsoDataLength),
-                        entryDateText(*entry).c_str(), entry->IsoLocation);
+            std::printf("  %s\t%lld\t%s\t%u\n", itemPath.c_str(), static_cast<long long>(item.size),
+                        dateText(item.date).c_str(), item.location);
         }
     }
 }
@@ -73,7 +59,7 @@ int listSessions(const CommandArgs &args)
     for (const DiscSession &session : sessions) {
         std::printf("%s\n", session.title.c_str());
         loadSession(burner, session.number);
-        listDirectory(*burner.FindDirectory("\\"), std::string());
+        listItems(sessionItems(*burner.FindDirectory("\\")), std::string());
     }
     return 0;
 }

@@ -309,7 +309,9 @@ private slots:
         w.window->PngSpeedButton4Click();
         QVERIFY(zelvane::app::Wizard().ExtractAbort);
         QCOMPARE(w.burner->cancelWriteCalls, 1);
-        QCOMPARE(w.burner->removalCalls, std::vector<bool>{true});
+        // No drive command from the interface thread: the extraction's own
+        // thread unlocks the tray when it ends.
+        QVERIFY(w.burner->removalCalls.empty());
         QVERIFY(sessions->Label7()->isHidden());
         QCOMPARE(w.buttons(), QStringLiteral("--DB"));
     }

@@ -7,8 +7,10 @@
 #include "main.h"
 #include "info_page_probe.h"
 #include "scripted_backend.h"
+#include "sessions.h"
 #include "sxDrvLib/CapabilitySet.h"
 #include "ui_info.h"
+#include "ui_sessions.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -42,6 +44,12 @@ struct VirtualDriveWizard {
     QStringList values() { return InfoValues(*page); }
     QStringList fields() { return InfoFields(*page); }
     uint32_t shownAbilities() { return ShownAbilities(*page); }
+    // Next: the sessions page's one line.
+    QString sessionsLine()
+    {
+        window->PngSpeedButton1Click();
+        return qobject_cast<TForm8 *>(window->CurrentPage())->Form().TreeView1->topLevelItem(0)->text(0);
+    }
 };
 
 } // namespace
@@ -90,6 +98,7 @@ private slots:
         QCOMPARE(w.fields(), QStringList(6));
         QCOMPARE(w.shownAbilities(), kGridAbilities);
         QCOMPARE(w.page->Form().Label10->text(), QStringLiteral("vdrive ZELVANE VIRTUAL DVD-RW 1.00"));
+        QCOMPARE(w.sessionsLine(), QStringLiteral("Сессии не обнаружены"));
     }
 
     void blankDvdRwIsOpen()
@@ -112,6 +121,7 @@ private slots:
         QCOMPARE(w.values(), QStringList(6, QStringLiteral("???")));
         QCOMPARE(w.fields(), QStringList(6));
         QCOMPARE(w.shownAbilities(), kGridAbilities);
+        QCOMPARE(w.sessionsLine(), QStringLiteral("Ошибка получения сессий"));
     }
 
     void pressedDiscWithItsVolume()

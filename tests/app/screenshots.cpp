@@ -1,15 +1,20 @@
 // Saves a picture of every wizard page and of the help window:
 //   zelvane-screenshots OUTPUT_FOLDER [--virtual-drive]
-// The drives are scripted (a reader and a DVD writer holding a written
-// DVD+R), or with --virtual-drive the engine's own, as the program finds them.
+// The drives are scripted (a reader and a DVD writer holding a DVD+R with
+// three sessions made by xorriso), or with --virtual-drive the engine's own,
+// as the program finds them.
 #include "choose_task.h"
 #include "engine_backend.h"
 #include "global.h"
 #include "main.h"
 #include "scripted_backend.h"
+#include "session_discs.h"
+#include "sessions.h"
+#include "ui_sessions.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +24,32 @@ using namespace zelvane::app::testing;
 
 namespace {
 
-std::unique_ptr<ScriptedBackend> DemoBurner()
+// Three sessions of photos, documents and music; nothing when xorriso is missing.
+std::optional<MultisessionDisc> DemoDisc(const QTemporaryDir &work)
+{
+    const QList<QStringList> sessions = {
+        {"Фотографии/Море 2025/IMG_0001.jpg", "Фотографии/Море 2025/IMG_0002.jpg", "Фотографии/Горы/IMG_0101.jpg",
+         "Документы/Отчёт за год.odt", "readme.txt"},
+        {"Музыка/Летний альбом/01 - Вступление.ogg", "Музыка/Летний альбом/02 - Дорога.ogg"},
+        {"Документы/Договор.pdf", "Документы/Письма/Письмо.txt", "Фотографии/Море 2025/IMG_0003.jpg"},
+    };
+    QStringList folders;
+    int seed = 0;
+    for (qsizetype i = 0; i < sessions.size(); ++i) {
+        folders << work.filePath(QStringLiteral("session%1").arg(i + 1));
+        for (const QString &name : sessions[i]) {
+            const QString file = folders.back() + QLatin1Char('/') + name;
+            QDir().mkpath(QFileInfo(file).path());
+            QFile out(file);
+            ++seed;
+            if (out.open(QIODevice::WriteOnly))
+                out.write(QByteArray(40000 + 90000 * (seed % 7), static_cast<char>(seed)));
+        }
+    }
+    return MakeMultisessionDisc(work.path(), folders);
+}
+
+std::unique_ptr<ScriptedBackend> DemoBurner(const std::optional<MultisessionDisc> &disc)
 {
     auto burner = std::make_unique<ScriptedBackend>();
     ScriptedDrive reader;
@@ -35,6 +65,10 @@ std::unique_ptr<ScriptedBackend> DemoBurner()
     writer.maxWriteSpeed = 22160;
     writer.sector16 = PrimaryDescriptor("ФОТО_2026", "Иван Петров", "Zelvane", "COPYING.TXT", "2026120817300000",
                                         "ZELVANE 1.21");
+    if (disc) {
+        writer.discImage = disc->image.toStdString();
+        writer.sessionStarts = disc->sessionStarts;
+    }
     burner->drives = {reader, writer};
     return burner;
 }
@@ -54,7 +88,8 @@ int main(int argc, char **argv)
     InteractionRecorder answers; // no dialog may block the run
     answers.openFileAnswer = QStringLiteral("/tmp/disc.iso");
 
-    TForm1 window(engineDrives ? MakeEngineBackend() : std::unique_ptr<DriveBackend>(DemoBurner()));
+    const QTemporaryDir work;
+    TForm1 window(engineDrives ? MakeEngineBackend() : std::unique_ptr<DriveBackend>(DemoBurner(DemoDisc(work))));
     window.show();
     int failures = 0;
     auto save = [&](const QString &name, QWidget *shown = nullptr) {
@@ -91,6 +126,17 @@ int main(int argc, char **argv)
             if (top->isVisible() && top != &window)
                 save(QStringLiteral("6-info-help"), top);
         window.PngSpeedButton1Click();
+        // The newest session opened down to a file, whose details show.
+        if (auto *sessions = qobject_cast<TForm8 *>(window.CurrentPage())) {
+            QTreeWidget *tree = sessions->Form().TreeView1;
+            if (QTreeWidgetItem *last = tree->topLevelItem(tree->topLevelItemCount() - 1)) {
+                tree->expandItem(last);
+                if (QTreeWidgetItem *folder = last->childCount() > 0 ? last->child(0) : nullptr) {
+                    tree->expandItem(folder);
+                    tree->setCurrentItem(folder->child(folder->childCount() - 1));
+                }
+            }
+        }
         save(QStringLiteral("7-sessions"));
         window.PngSpeedButton2Click();
         save(QStringLiteral("8-choose_task-start_over"));

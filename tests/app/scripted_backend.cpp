@@ -1,5 +1,8 @@
 #include "scripted_backend.h"
 
+#include "sxCDBC/SarnixBurner.h"
+#include "sxTasks/DiscSessions.h"
+
 #include <cstring>
 
 namespace zelvane::app::testing {
@@ -33,8 +36,122 @@ ScriptedDrive *ScriptedBackend::drive()
     return &drives[static_cast<size_t>(selected)];
 }
 
+namespace {
+
+// The engine's image reader, paced by the test.
+class PacedImageReader final : public zelvane::ImageDiscReader {
+public:
+    PacedImageReader(zelvane::ImageDiscReader image, ReadPacing &pacing)
+        : ImageDiscReader(std::move(image)), pacing_(pacing)
+    {
+    }
+    bool ReadSectors(uint32_t lba, uint32_t count, std::span<uint8_t> buffer) override
+    {
+        pacing_.OnRead();
+        return ImageDiscReader::ReadSectors(lba, count, buffer);
+    }
+
+private:
+    ReadPacing &pacing_;
+};
+
+} // namespace
+
+void ReadPacing::PauseAt(int readNumber)
+{
+    std::lock_guard lock(mutex_);
+    pauseAt_ = readNumber;
+}
+
+bool ReadPacing::Paused()
+{
+    std::lock_guard lock(mutex_);
+    return paused_;
+}
+
+void ReadPacing::Resume()
+{
+    std::lock_guard lock(mutex_);
+    pauseAt_ = -1;
+    resumed_.notify_all();
+}
+
+void ReadPacing::OnRead()
+{
+    std::unique_lock lock(mutex_);
+    if (++reads != pauseAt_)
+        return;
+    paused_ = true;
+    resumed_.wait(lock, [this] { return pauseAt_ < 0; });
+    paused_ = false;
+}
+
+ScriptedBackend::ScriptedBackend() = default;
+ScriptedBackend::~ScriptedBackend() = default;
+
+ScriptedBackend::CommandScope::CommandScope(ScriptedBackend &backend) : backend(backend)
+{
+    if (backend.callsRunning_.fetch_add(1) > 0)
+        ++backend.overlappingCalls;
+}
+
+void ScriptedBackend::AllowMediumRemoval(bool allow)
+{
+    CommandScope scope(*this);
+    removalCalls.push_back(allow);
+}
+
+zelvane::TSarnixBurner *ScriptedBackend::discBurner()
+{
+    if (!drive() || drive()->discImage.empty())
+        return nullptr;
+    if (discBurner_ && discBurnerDrive_ == selected)
+        return discBurner_.get();
+    auto image = zelvane::ImageDiscReader::FromFile(drive()->discImage, drive()->sessionStarts);
+    if (!image)
+        return nullptr;
+    auto reader = std::make_unique<PacedImageReader>(std::move(*image), reads);
+    discBurner_ = std::make_unique<zelvane::TSarnixBurner>();
+    discBurner_->SetDiscReader(std::move(reader));
+    discBurnerDrive_ = selected;
+    return discBurner_.get();
+}
+
+zelvane::SessionsFound ScriptedBackend::ReadSessions(std::vector<zelvane::DiscSession> &sessions)
+{
+    CommandScope scope(*this);
+    ++loadMediumCalls;
+    sessions.clear();
+    if (!drive() || drive()->mediaCode == 0)
+        return zelvane::SessionsFound::Unreadable;
+    if (zelvane::TSarnixBurner *burner = discBurner())
+        sessions = zelvane::listSessions(burner->Reader());
+    return sessions.empty() ? zelvane::SessionsFound::None : zelvane::SessionsFound::Some;
+}
+
+std::vector<zelvane::SessionItem> ScriptedBackend::SessionContents(int number)
+{
+    CommandScope scope(*this);
+    zelvane::TSarnixBurner *burner = discBurner();
+    if (!burner)
+        return {};
+    zelvane::loadSession(*burner, number);
+    return zelvane::sessionItems(*burner->FindDirectory("\\"));
+}
+
+zelvane::ExtractionOutcome ScriptedBackend::Extract(const zelvane::ExtractionRequest &request,
+                                                    const zelvane::ExtractionHooks &hooks)
+{
+    CommandScope scope(*this);
+    zelvane::TSarnixBurner *burner = discBurner();
+    if (!burner)
+        return zelvane::ExtractionOutcome{zelvane::ExtractionEnd::SessionUnread, {}};
+    return zelvane::extractFromSession(*burner, request, hooks);
+}
+
 bool ScriptedBackend::ReadSectors(uint32_t lba, uint32_t count, std::vector<uint8_t> &data)
 {
+    CommandScope scope(*this);
     if (!drive() || lba != 16 || count != 1 || drive()->sector16.empty())
         return false;
     data = drive()->sector16;

@@ -1,29 +1,45 @@
-#include "disc_sessions.h"
+#include "sxTasks/DiscSessions.h"
 
 #include "sxCDBC/SarnixBurner.h"
 
+#include <algorithm>
 #include <cstdio>
 
-namespace zelvane::cli {
+namespace zelvane {
+
+namespace {
+
+constexpr std::uint32_t kReadyTimeoutMs = 5000;
+constexpr int kMaxProjectFiles = 65535;
+constexpr int kMaxProjectDirectories = 8191;
+// Session numbers travel in one byte.
+constexpr int kMaxSessions = 255;
+
+} // namespace
 
 SessionsFound readDiscSessions(TSarnixBurner &burner, std::vector<DiscSession> &sessions)
 {
     sessions.clear();
     burner.Eject(false);
     const TDisc disc = burner.DiscInformation();
-    if (!disc.valid || !burner.TestUnitReady(5000))
+    if (!disc.valid || !burner.TestUnitReady(kReadyTimeoutMs))
         return SessionsFound::Unreadable;
-    const int count = burner.RecordedSessions();
-    if (count <= 0)
-        return SessionsFound::None;
+    sessions = listSessions(burner.Reader());
+    return sessions.empty() ? SessionsFound::None : SessionsFound::Some;
+}
+
+std::vector<DiscSession> listSessions(DiscReader &reader)
+{
+    std::vector<DiscSession> sessions;
+    const int count = std::min(reader.RecordedSessions(), kMaxSessions);
     for (int number = 1; number <= count; ++number) {
         DiscSession session;
         session.number = number;
-        session.track = burner.Reader().Track(static_cast<std::uint32_t>(number)).value_or(SessionTrack{});
+        session.track = reader.Track(static_cast<std::uint32_t>(number)).value_or(SessionTrack{});
         session.title = sessionTitle(number, std::uint64_t(session.track.size) * 2048);
         sessions.push_back(session);
     }
-    return SessionsFound::Some;
+    return sessions;
 }
 
 std::string sessionTitle(int number, std::uint64_t bytes)
@@ -38,19 +54,12 @@ std::string sessionTitle(int number, std::uint64_t bytes)
     return title;
 }
 
-std::string entryDateText(const TFEntry &entry)
-{
-    const DateParts p = decodeDateTime(entry.DateTime);
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", p.day, p.month, p.year, p.hour, p.minute,
-                  p.second);
-    return text;
-}
-
 bool loadSession(TSarnixBurner &burner, int number)
 {
-    burner.ClearProject(65535, 8191);
+    burner.ClearProject(kMaxProjectFiles, kMaxProjectDirectories);
+    if (number < 1 || number > kMaxSessions)
+        return false;
     return burner.ImportSession(static_cast<std::uint8_t>(number), burner.FindDirectory("\\"));
 }
 
-} // namespace zelvane::cli
+} // namespace zelvane
