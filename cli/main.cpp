@@ -15,21 +15,6 @@ namespace {
 
 constexpr int kExitUnknownCommand = 1;
 
-usage::Command helpCommand()
-{
-    usage::Command help{
-        .name = "help",
-        .summary = "show the commands, or one command's options and exit statuses",
-        .description = "Prints the usage of every command, or the options and exit statuses of COMMAND "
-                       "(the same as \"zelvane-cli COMMAND --help\").",
-        .operands = {.placeholder = "[COMMAND]", .completion = usage::Completion::Words},
-        .exits = {{kExitUnknownCommand, "there is no such command"}},
-    };
-    for (const auto &[name, command] : commandRegistry())
-        help.operands.words.push_back(name);
-    return help;
-}
-
 usage::Program cliProgram()
 {
     usage::Program program{
@@ -63,23 +48,8 @@ usage::Program cliProgram()
     };
     for (const auto &[name, command] : commandRegistry())
         program.commands.push_back(command.doc);
-    program.commands.push_back(helpCommand());
+    program.commands.push_back(usage::HelpCommand(program, kExitUnknownCommand));
     return program;
-}
-
-int showHelp(const usage::Program &program, const CommandArgs &args)
-{
-    if (args.empty()) {
-        std::fputs(usage::HelpText(program).c_str(), stdout);
-        return 0;
-    }
-    const usage::Command *command = args.size() == 1 ? usage::FindCommand(program, args[0]) : nullptr;
-    if (!command) {
-        std::fprintf(stderr, "zelvane-cli help: unknown command '%s'\n", args[0].c_str());
-        return kExitUnknownCommand;
-    }
-    std::fputs(usage::CommandHelp(program, *command).c_str(), stdout);
-    return 0;
 }
 
 } // namespace
@@ -106,17 +76,13 @@ int main(int argc, char **argv)
     if (const auto status = usage::AnswerStandardOption(program, name))
         return *status;
     const CommandArgs args(argv + 2, argv + argc);
-    if (name == "help")
-        return showHelp(program, args);
+    if (const auto status = usage::AnswerHelpRequest(program, name, args, kExitUnknownCommand))
+        return *status;
     const auto found = commandRegistry().find(name);
     if (found == commandRegistry().end()) {
         std::fprintf(stderr, "zelvane-cli: unknown command '%s'\n", name.c_str());
         std::fputs(usage::HelpText(program).c_str(), stderr);
         return 1;
-    }
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(usage::CommandHelp(program, found->second.doc).c_str(), stdout);
-        return 0;
     }
     return found->second.run(args);
 }

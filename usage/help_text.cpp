@@ -158,7 +158,7 @@ std::string HelpText(const Program &program)
     out += "\nexit status:\n" + ExitList(program.exits);
     if (FindCommand(program, "help"))
         out += "\n\"" + program.name + " help COMMAND\" shows a command's options and exit statuses.\n";
-    return out;
+    return out + program.helpFooter;
 }
 
 std::string CommandHelp(const Program &program, const Command &command)

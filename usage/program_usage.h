@@ -64,6 +64,7 @@ struct Program {
     std::vector<Entry> environment{};
     std::vector<Entry> files{};
     std::vector<std::string> seeAlso{}; // "zelvane-vdrive(1)"
+    std::string helpFooter{};           // printed after --help only (not in the manual page)
 };
 
 // The options every program answers the same way.
@@ -98,5 +99,15 @@ std::vector<std::string> Problems(const Program &program);
 std::optional<int> AnswerStandardOption(const Program &program, std::string_view argument);
 
 const Command *FindCommand(const Program &program, std::string_view name);
+
+// The command "help [COMMAND]" of a program with commands (add it last, so
+// it offers every other command's name); unknownStatus ends a request for a
+// command that does not exist.
+Command HelpCommand(const Program &program, int unknownStatus);
+
+// Answers "help [COMMAND]" and "COMMAND --help" (or -h) for a COMMAND of
+// the program, on standard output; nothing when `name` and `args` are neither.
+std::optional<int> AnswerHelpRequest(const Program &program, std::string_view name,
+                                     const std::vector<std::string> &args, int unknownStatus);
 
 } // namespace zelvane::usage

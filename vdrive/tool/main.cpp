@@ -53,42 +53,12 @@ usage::Program toolProgram(const std::vector<ToolCommand> &table)
                   {"disc.img", "The disc: a sparse file of 2048-byte sectors."},
                   {"lock", "Locked for every command, so several programs share one drive."}},
         .seeAlso = {"zelvane(1)", "zelvane-cli(1)"},
+        .helpFooter = "The drive lives in " + StateStore::defaultFolder().string() + ".\n",
     };
     for (const ToolCommand &command : table)
         program.commands.push_back(command.doc);
-    usage::Command help{
-        .name = "help",
-        .summary = "show the commands, or one command's arguments",
-        .description = "Prints the usage of every command, or the arguments and options of COMMAND "
-                       "(the same as \"zelvane-vdrive COMMAND --help\").",
-        .operands = {.placeholder = "[COMMAND]", .completion = usage::Completion::Words},
-        .exits = {{kExitUsage, "there is no such command"}},
-    };
-    for (const ToolCommand &command : table)
-        help.operands.words.push_back(command.doc.name);
-    program.commands.push_back(help);
+    program.commands.push_back(usage::HelpCommand(program, kExitUsage));
     return program;
-}
-
-// Usage help of the whole tool, with the folder the drive lives in now.
-void printHelp(const usage::Program &program, std::ostream &out)
-{
-    out << usage::HelpText(program) << "The drive lives in " << StateStore::defaultFolder().string() << ".\n";
-}
-
-int showHelp(const usage::Program &program, const Arguments &args)
-{
-    if (args.empty()) {
-        printHelp(program, std::cout);
-        return 0;
-    }
-    const usage::Command *command = args.size() == 1 ? usage::FindCommand(program, args[0]) : nullptr;
-    if (!command) {
-        std::cerr << "zelvane-vdrive help: unknown command \"" << args[0] << "\"\n";
-        return kExitUsage;
-    }
-    std::cout << usage::CommandHelp(program, *command);
-    return 0;
 }
 
 } // namespace
@@ -98,26 +68,18 @@ int main(int argc, char **argv)
     const auto table = commandTable();
     const usage::Program program = toolProgram(table);
     if (argc < 2) {
-        printHelp(program, std::cerr);
+        std::cerr << usage::HelpText(program);
         return kExitUsage;
     }
     const std::string name = argv[1];
-    if (name == "-h" || name == "--help") {
-        printHelp(program, std::cout);
-        return 0;
-    }
     if (const auto status = usage::AnswerStandardOption(program, name))
         return *status;
     const Arguments args(argv + 2, argv + argc);
-    if (name == "help")
-        return showHelp(program, args);
+    if (const auto status = usage::AnswerHelpRequest(program, name, args, kExitUsage))
+        return *status;
     for (const auto &command : table) {
         if (command.doc.name != name)
             continue;
-        if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-            std::cout << usage::CommandHelp(program, command.doc);
-            return 0;
-        }
         try {
             command.run(args, StateStore(StateStore::defaultFolder()));
             return 0;
@@ -126,7 +88,6 @@ int main(int argc, char **argv)
             return kExitFailed;
         }
     }
-    std::cerr << "zelvane-vdrive: unknown command \"" << name << "\"\n";
-    printHelp(program, std::cerr);
+    std::cerr << "zelvane-vdrive: unknown command \"" << name << "\"\n" << usage::HelpText(program);
     return kExitUsage;
 }
