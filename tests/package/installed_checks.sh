@@ -21,6 +21,10 @@ for program in zelvane zelvane-cli zelvane-vdrive; do
     [[ $version =~ ^$program\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "$program --version says \"$version\""
 done
 
+# The wizard refuses what neither it nor Qt knows.
+QT_QPA_PLATFORM=offscreen zelvane --no-such-option >/dev/null 2>&1
+[ $? -eq 2 ] || fail "zelvane --no-such-option does not end with status 2"
+
 # The provider library lives in the loader's path, not beside the programs,
 # and the installed zelvane-cli finds the virtual drive through it.
 [ "$(dpkg -S /usr/lib/x86_64-linux-gnu/libwnaspi32.so 2>/dev/null)" = \
