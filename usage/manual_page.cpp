@@ -1,6 +1,7 @@
 // The manual page of a program table, in the man macros of roff.
 #include "program_usage.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -26,8 +27,7 @@ std::string RoffText(const std::string &text)
             out += c;
         }
         const bool space = c == ' ' || c == '\n';
-        if (space || (!inOption && (c == '(' || c == '"')))
-            inOption = false;
+        inOption = inOption && !space;
         wordStart = space || c == '(' || c == '"';
     }
     return out;
@@ -66,9 +66,9 @@ bool IsPlaceholder(const std::string &word)
     return !word.empty() && std::isupper(static_cast<unsigned char>(word.front()));
 }
 
-// One argument line (without its newline): option and command words in bold, placeholders in
-// italics, brackets and bars as they are. Inside brackets the spaces do not
-// break, so "[--speed N]" stays on one line.
+// One argument line (without its newline): option and command words in
+// bold, placeholders in italics, brackets and bars as they are. Inside
+// brackets the spaces do not break, so "[--speed N]" stays on one line.
 std::string SynopsisLine(const std::string &text)
 {
     std::string out, word;
@@ -151,8 +151,8 @@ std::string ManualPage(const Program &program)
 {
     const std::string name = RoffText(program.name);
     std::string out = "'\\\" -*- coding: UTF-8 -*-\n";
-    out += ".TH " + RoffText(UpperCase(program.name)) + " 1 \"\" \"Zelvane " +
-                      std::string(ProgramVersion()) + "\" \"User Commands\"\n";
+    out += ".TH " + RoffText(UpperCase(program.name)) + " 1 \"\" \"Zelvane " + std::string(ProgramVersion()) +
+           "\" \"User Commands\"\n";
     // Ragged right and no hyphenation: option names and paths stay whole.
     out += ".ad l\n.nh\n";
     out += ".SH NAME\n" + name + " \\- " + RoffText(program.summary) + "\n";
@@ -183,10 +183,11 @@ std::string ManualPage(const Program &program)
     if (!program.seeAlso.empty()) {
         out += ".SH \"SEE ALSO\"\n";
         for (std::size_t i = 0; i < program.seeAlso.size(); ++i) {
+            // "zelvane-cli(1)": the name in bold, the section after it.
             const std::string &page = program.seeAlso[i];
-            const auto open = page.find('(');
-            out += ".BR " + RoffText(page.substr(0, open)) + " " + page.substr(open) +
-                   (i + 1 < program.seeAlso.size() ? "," : "") + "\n";
+            const auto open = std::min(page.find('('), page.size());
+            out += ".BR " + RoffText(page.substr(0, open)) + " \"" + page.substr(open) +
+                   (i + 1 < program.seeAlso.size() ? "," : "") + "\"\n";
         }
     }
     return out;

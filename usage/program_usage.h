@@ -2,6 +2,12 @@
 // operands and exit statuses. Each program keeps one such table, and its
 // --help text, its manual page and its bash completion are all rendered from
 // it, so the three cannot say different things.
+//
+// A new option or command is described where it is parsed (the command's
+// own table entry); the build makes the manual page and the completion by
+// running the program with --manual-page and --bash-completion, and fails
+// when a usage line names an option the table does not describe, or the
+// other way round.
 #pragma once
 
 #include <optional>
