@@ -28,10 +28,11 @@ echo "built $(basename "$deb")"
 # lintian: no error (the warnings it gives are printed).
 lintian --fail-on error "$deb" || { echo "FAIL: lintian reports errors"; exit 1; }
 
-# Only the usual places: programs, the library in the loader's path, and the
-# shared data, documentation, manual, completion and desktop folders.
+# Only the usual places: programs, the library in the loader's path (and a
+# private library folder), and the shared data, documentation, manual,
+# completion and desktop folders. A new kind of file must be added here.
 unusual=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' |
-    grep -Ev '^\./usr/(bin/zelvane(-cli|-vdrive)?|lib/x86_64-linux-gnu/libwnaspi32\.so(\.1)?|share/(applications/zelvane\.desktop|icons/hicolor/.*/zelvane\.(svg|png)|man/man1/zelvane(-cli|-vdrive)?\.1\.gz|zelvane/help/[^/]+|doc/zelvane/(copyright|changelog\.gz)|bash-completion/completions/zelvane-(cli|vdrive)|lintian/overrides/zelvane))$' || true)
+    grep -Ev '^\./usr/(bin/zelvane(-cli|-vdrive)?|lib/x86_64-linux-gnu/(libwnaspi32\.so(\.1)?|zelvane/[^/]+)|share/(applications/zelvane\.desktop|icons/hicolor/.*/zelvane\.(svg|png)|man/man1/zelvane(-cli|-vdrive)?\.1\.gz|zelvane/help/[^/]+|doc/zelvane/(copyright|changelog\.gz)|bash-completion/completions/zelvane-(cli|vdrive)|lintian/overrides/zelvane))$' || true)
 if [ -n "$unusual" ]; then
     echo "FAIL: files outside the usual places:"; echo "$unusual"; exit 1
 fi
