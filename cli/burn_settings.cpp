@@ -1,5 +1,8 @@
 #include "burn_settings.h"
 
+#include "drive_choice.h"
+#include "erase_run.h"
+
 #include "sxCDBC/SarnixBurner.h"
 #include "sxDrvLib/MediaCode.h"
 
@@ -52,6 +55,32 @@ SettingTaken takeBurnSetting(const CommandArgs &args, std::size_t &i, BurnSettin
         settings.cacheMB = static_cast<int>(value);
     }
     return SettingTaken::Yes;
+}
+
+std::vector<usage::Option> burnSettingOptions()
+{
+    return {
+        {.names = {"--test-write"},
+         .text = "Test write: the drive goes through the whole write with its laser off, so nothing is recorded."},
+        {.names = {"--erase-first"}, .text = "Erase the rewritable disc (quickly) before writing."},
+        {.names = {"--speed"},
+         .value = "N",
+         .text = "Write at N times the medium's base speed, 1 to 100 (default 0: the drive's highest)."},
+        {.names = {"--cache"}, .value = "MB", .text = "Use a read-ahead cache of MB megabytes, 2 to 64 (default 32)."},
+    };
+}
+
+std::vector<usage::ExitStatus> burnExits()
+{
+    std::vector<usage::ExitStatus> exits{
+        {kExitRefused, "the write was refused or ended with an error, or not every file could be put on the disc"},
+        {kExitBurnUsage, "wrong usage, or " + std::string(kNoTransportExitText)},
+        {kExitNoDrive, "no CD/DVD drive was found"}};
+    for (auto exit : eraseExits()) {
+        exit.text += " (--erase-first)";
+        exits.push_back(exit);
+    }
+    return exits;
 }
 
 void applyBurnSettings(TSarnixBurner &burner, const BurnSettings &settings, int mediaCode)

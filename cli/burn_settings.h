@@ -24,6 +24,16 @@ struct BurnSettings {
 enum class SettingTaken { Yes, No, Failed };
 SettingTaken takeBurnSetting(const CommandArgs &args, std::size_t &i, BurnSettings &settings, std::string &error);
 
+// The descriptions of the options takeBurnSetting takes.
+std::vector<usage::Option> burnSettingOptions();
+
+// The exit statuses of the burn commands: refused or failed, wrong usage
+// (which shares 2 with "no transport"), no drive, and those of the erase
+// that --erase-first runs.
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitBurnUsage = 2;
+std::vector<usage::ExitStatus> burnExits();
+
 // Puts the settings on the burner as the burn options page does.
 void applyBurnSettings(TSarnixBurner &burner, const BurnSettings &settings, int mediaCode);
 

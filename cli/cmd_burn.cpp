@@ -20,9 +20,6 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage =
-    "burn [--continue] [--finalize] [--test-write] [--erase-first] [--speed N] [--cache MB] [--volume TEXT] "
-    "[--boot FLOPPY.img] PATH...";
 
 struct BurnOptions {
     bool continueDisc = false;
@@ -82,7 +79,7 @@ void keepDiscIdentifiers(TSarnixBurner &burner)
 int refuse(const std::string &reason)
 {
     std::fprintf(stderr, "zelvane-cli burn: Запись невозможна: %s\n", reason.c_str());
-    return 1;
+    return kExitRefused;
 }
 
 int burn(const CommandArgs &args)
@@ -90,8 +87,8 @@ int burn(const CommandArgs &args)
     BurnOptions options;
     std::string error;
     if (!parse(args, options, error)) {
-        std::fprintf(stderr, "zelvane-cli burn: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
-        return 2;
+        std::fprintf(stderr, "zelvane-cli burn: %s\n%s", error.c_str(), commandUsage("burn").c_str());
+        return kExitBurnUsage;
     }
     TSarnixBurner burner;
     bool treeFailed = false;
@@ -146,7 +143,32 @@ int burn(const CommandArgs &args)
     return code == 0 && (treeFailed || !project.complete()) ? 1 : code;
 }
 
-const CliCommandRegistrar registrar("burn", kUsage, burn);
+usage::Command describe()
+{
+    usage::Command command{
+        .name = "burn",
+        .summary = "write local files and folders to the disc in the drive",
+        .description =
+            "Writes the files and folders named by PATH (each one at the top of the disc) as the wizard's "
+            "\"new disc\" task does, or with --continue as its \"continue disc\" task: a new session that "
+            "carries on the last session of the disc, which keeps its files. The checks of the wizard come "
+            "first: a drive that is not ready, no or a read-only medium, a finalised CD to be continued, a "
+            "project larger than the free space or a disc that must be erased first are refused with the "
+            "wizard's message (\"Запись невозможна: ...\"). Progress is printed while the disc is written, "
+            "then \"Запись успешно завершена\" or the error.\n\n"
+            "The disc is closed with --finalize, and also when less than 2 MB would stay free. An argument "
+            "\"--\" ends the options: every later argument is a PATH.",
+        .options = {{.names = {"--continue"}, .text = "Add a session that continues the disc."},
+                    {.names = {"--finalize"}, .text = "Close the disc after this session: nothing can be added later."}},
+        .operands = {.placeholder = "PATH...", .completion = usage::Completion::File},
+        .exits = burnExits(),
+    };
+    for (const auto &options : {burnSettingOptions(), projectOptions()})
+        command.options.insert(command.options.end(), options.begin(), options.end());
+    return command;
+}
+
+const CliCommandRegistrar registrar(describe(), burn);
 
 } // namespace
 

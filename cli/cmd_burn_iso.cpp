@@ -16,12 +16,10 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage = "burn-iso FILE.iso [--speed N] [--cache MB] [--test-write] [--erase-first]";
-
 int refuse(const std::string &reason)
 {
     std::fprintf(stderr, "zelvane-cli burn-iso: Запись невозможна: %s\n", reason.c_str());
-    return 1;
+    return kExitRefused;
 }
 
 int burnIso(const CommandArgs &args)
@@ -40,8 +38,8 @@ int burnIso(const CommandArgs &args)
     if (error.empty() && image.empty())
         error = "no image file";
     if (!error.empty()) {
-        std::fprintf(stderr, "zelvane-cli burn-iso: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
-        return 2;
+        std::fprintf(stderr, "zelvane-cli burn-iso: %s\n%s", error.c_str(), commandUsage("burn-iso").c_str());
+        return kExitBurnUsage;
     }
     TSarnixBurner burner;
     if (const int code = openDrive(burner, std::nullopt, "burn-iso"))
@@ -75,7 +73,18 @@ int burnIso(const CommandArgs &args)
     return session.finish(session.run(started));
 }
 
-const CliCommandRegistrar registrar("burn-iso", kUsage, burnIso);
+const CliCommandRegistrar registrar(
+    {.name = "burn-iso",
+     .summary = "write an ISO image file to the disc in the drive",
+     .description =
+         "Writes FILE.iso from the first sector of the disc, as the wizard's \"burn an image\" task does. A disc "
+         "that already holds data must be erased first (--erase-first does it for a rewritable disc). The disc "
+         "is closed when less than 2 MB stay free. Progress is printed while the disc is written, then "
+         "\"Запись успешно завершена\" or the error.",
+     .options = burnSettingOptions(),
+     .operands = {.placeholder = "FILE.iso", .completion = usage::Completion::File},
+     .exits = burnExits()},
+    burnIso);
 
 } // namespace
 

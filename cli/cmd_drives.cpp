@@ -1,6 +1,7 @@
 // zelvane-cli drives: initialise the transport (pass-through provider
 // preferred) and list the CD/DVD drives it finds.
 #include "command.h"
+#include "drive_choice.h"
 
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
@@ -11,8 +12,6 @@
 
 namespace zelvane::cli {
 namespace {
-
-constexpr int kExitNoTransport = 2;
 
 int RunDrives(const CommandArgs &)
 {
@@ -31,7 +30,13 @@ int RunDrives(const CommandArgs &)
 }
 
 const CliCommandRegistrar registrar(
-    "drives", "drives                list the CD/DVD drives: index, drive list line, name",
+    {.name = "drives",
+     .summary = "list the CD/DVD drives: index, drive list line, name",
+     .description =
+         "Starts the device layer (SG_IO drives first, else the provider library) and prints the name of the "
+         "provider in use (\"SXASPI32\" for SG_IO, \"WNASPI32.DLL\" for the library), then one line per "
+         "drive: its number (for --drive), its line in the drive list and its display name, separated by tabs.",
+     .exits = {{kExitNoTransport, kNoTransportExitText}}},
     RunDrives);
 
 } // namespace

@@ -15,8 +15,6 @@
 namespace zelvane::cli {
 namespace {
 
-constexpr const char *kUsage = "usage: zelvane-cli erase [--full] [--speed N] [--drive N] [--verbose]\n";
-
 int RunErase(const CommandArgs &args)
 {
     EraseRequest request;
@@ -41,7 +39,7 @@ int RunErase(const CommandArgs &args)
         } else if (arg == "--verbose") {
             verbose = true;
         } else {
-            std::fputs(kUsage, stderr);
+            std::fputs(commandUsage("erase").c_str(), stderr);
             return kExitUsage;
         }
     }
@@ -57,7 +55,19 @@ int RunErase(const CommandArgs &args)
 }
 
 const CliCommandRegistrar registrar(
-    "erase", "erase [--full] [--speed N] [--drive N] [--verbose]  blank the rewritable disc (quick unless --full)",
+    {.name = "erase",
+     .summary = "blank the rewritable disc (quick unless --full)",
+     .description =
+         "Blanks a CD-RW or DVD-RW, or formats a DVD+RW or DVD-RAM, printing the percentage done as the drive "
+         "reports it, then checks that the disc is blank (or formatted and empty).",
+     .options = {{.names = {"--full"}, .text = "Erase the whole disc instead of the quick erase."},
+                 {.names = {"--speed"},
+                  .value = "N",
+                  .text = "Erase at N times the medium's base speed (\"4\", \"4x\" or \"2.4x\"; "
+                          "default: the drive's highest)."},
+                 driveOption(),
+                 {.names = {"--verbose"}, .text = "Print the engine's command trace on standard error."}},
+     .exits = driveCommandExits(eraseExits())},
     RunErase);
 
 } // namespace

@@ -18,8 +18,6 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage =
-    "extract [--session N] [--drive N] [DISC-PATH] TARGET-FOLDER  copy a file, folder or session (default: the last)";
 constexpr int kExitFailed = 4;
 
 std::atomic<bool> stopRequested{false};
@@ -74,7 +72,7 @@ int extract(const CommandArgs &args)
     ExtractOptions options;
     std::string error;
     if (!parse(args, options, error)) {
-        std::fprintf(stderr, "zelvane-cli extract: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
+        std::fprintf(stderr, "zelvane-cli extract: %s\n%s", error.c_str(), commandUsage("extract").c_str());
         return kExitUsage;
     }
     std::error_code folderError;
@@ -130,7 +128,23 @@ int extract(const CommandArgs &args)
     return count.failures == 0 ? 0 : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("extract", kUsage, extract);
+const CliCommandRegistrar registrar(
+    {.name = "extract",
+     .summary = "copy a file, a folder or a whole session of the disc into a local folder",
+     .description =
+         "Copies DISC-PATH (a file or folder of the disc, \"/docs/a.txt\" or \"\\DOCS\\A.TXT\", found "
+         "without regard to case) from a session of the disc into TARGET-FOLDER, byte for byte and with the "
+         "disc's dates; the folder is made when missing. Without DISC-PATH the whole session is copied into a "
+         "folder named like its line in the sessions list. Ctrl-C finishes the file being copied and stops.",
+     .options = {{.names = {"--session"},
+                  .value = "N",
+                  .text = "Copy from session N (1 to 255; default: the last session; a number past the last "
+                          "session means the last)."},
+                 driveOption()},
+     .operands = {.placeholder = "[DISC-PATH] TARGET-FOLDER", .completion = usage::Completion::Directory},
+     .exits = driveCommandExits({{kExitFailed, "the folder cannot be made, the disc holds no readable session or "
+                                               "no DISC-PATH, a file could not be copied, or Ctrl-C stopped it"}})},
+    extract);
 
 } // namespace
 

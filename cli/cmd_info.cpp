@@ -92,7 +92,7 @@ DiscValues QueryDisc(TSCSIDevice &device)
 int RunInfo(const CommandArgs &args)
 {
     std::optional<long> wanted;
-    if (!parseDriveOnlyArguments(args, "info", "info [--drive N]", wanted))
+    if (!parseDriveOnlyArguments(args, "info", wanted))
         return kExitUsage;
 
     TSCSIDevice device;
@@ -137,7 +137,17 @@ int RunInfo(const CommandArgs &args)
 }
 
 const CliCommandRegistrar registrar(
-    "info", "info [--drive N]      show the drive's abilities and the disc in it (default: last writer)",
+    {.name = "info",
+     .summary = "show the drive's abilities and the disc in it",
+     .description =
+         "Closes the tray and prints what the wizard's information page shows, one \"label: value\" line "
+         "each (the labels are the page's, in Russian): the drive's display name; which media it reads and "
+         "writes, test writes and buffer-underrun protection (yes or no); the medium, its highest write speed, "
+         "whether it is open or closed, its size, used and free space in megabytes and its number of sessions; "
+         "and the volume label, preparer, publisher, copyright, recording time and application of its ISO "
+         "volume. Values that cannot be read are shown as \"???\".",
+     .options = {driveOption()},
+     .exits = driveCommandExits()},
     RunInfo);
 
 } // namespace

@@ -14,9 +14,8 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage =
-    "make-iso -o FILE [--volume TEXT] [--preparer TEXT] [--publisher TEXT] [--copyright TEXT] "
-    "[--boot FLOPPY.img] [--no-joliet] [--direct] PATH...";
+constexpr int kExitIncomplete = 1;
+constexpr int kExitMakeIsoUsage = 2;
 
 struct MakeIsoOptions {
     std::string output;
@@ -60,8 +59,8 @@ int makeIso(const CommandArgs &args)
     MakeIsoOptions options;
     std::string error;
     if (!parse(args, options, error)) {
-        std::fprintf(stderr, "zelvane-cli make-iso: %s\nusage: zelvane-cli %s\n", error.c_str(), kUsage);
-        return 2;
+        std::fprintf(stderr, "zelvane-cli make-iso: %s\n%s", error.c_str(), commandUsage("make-iso").c_str());
+        return kExitMakeIsoUsage;
     }
 
     TSarnixBurner burner;
@@ -82,17 +81,44 @@ int makeIso(const CommandArgs &args)
     printProjectNotes(project, "make-iso");
     if (!result.empty()) {
         std::fprintf(stderr, "zelvane-cli make-iso: %s\n", result.c_str());
-        return 1;
+        return kExitIncomplete;
     }
     std::size_t files = 0;
     for (const auto &entry : burner.Tree().Files())
         files += !entry->isDirectory();
     std::printf("%s: %zu files, %zu folders, %lld sectors\n", options.output.c_str(), files,
                 burner.Tree().Directories().size(), static_cast<long long>(burner.SectorCount()));
-    return project.complete() && !engineFailed ? 0 : 1;
+    return project.complete() && !engineFailed ? 0 : kExitIncomplete;
 }
 
-const CliCommandRegistrar registrar("make-iso", kUsage, makeIso);
+usage::Command describe()
+{
+    usage::Command command{
+        .name = "make-iso",
+        .summary = "make an ISO 9660 + Joliet image of local files and folders",
+        .description =
+            "Builds the image the way the wizard builds a project (each PATH at the top of the image; names "
+            "that ISO 9660 or Joliet cannot take are changed, and every change or file left out is reported on "
+            "standard error) and writes it into FILE through the read-ahead cache and the writing thread. The "
+            "image file itself is never put into the image. An argument \"--\" ends the options: every later "
+            "argument is a PATH.",
+        .options = {{.names = {"-o", "--output"},
+                     .value = "FILE",
+                     .text = "The image file to write (required).",
+                     .completion = usage::Completion::File,
+                     .required = true}},
+        .operands = {.placeholder = "PATH...", .completion = usage::Completion::File},
+        .exits = {{kExitIncomplete, "the image could not be written, or not every file could be put into it"},
+                  {kExitMakeIsoUsage, "wrong usage"}},
+    };
+    const auto project = projectOptions();
+    command.options.insert(command.options.end(), project.begin(), project.end());
+    command.options.push_back({.names = {"--direct"},
+                               .text = "Write the image on the calling thread, without the cache (same data)."});
+    return command;
+}
+
+const CliCommandRegistrar registrar(describe(), makeIso);
 
 } // namespace
 

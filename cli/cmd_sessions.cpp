@@ -16,7 +16,7 @@ namespace zelvane::cli {
 
 namespace {
 
-constexpr const char *kUsage = "sessions [--drive N]  list every session of the disc with its folders and files";
+constexpr int kExitUnreadable = 4;
 
 void listItems(const std::vector<SessionItem> &items, const std::string &path)
 {
@@ -35,7 +35,7 @@ void listItems(const std::vector<SessionItem> &items, const std::string &path)
 int listSessions(const CommandArgs &args)
 {
     std::optional<long> drive;
-    if (!parseDriveOnlyArguments(args, "sessions", kUsage, drive))
+    if (!parseDriveOnlyArguments(args, "sessions", drive))
         return kExitUsage;
     TSarnixBurner burner;
     if (const int status = openDrive(burner, drive, "sessions"))
@@ -49,7 +49,7 @@ int listSessions(const CommandArgs &args)
     switch (readDiscSessions(burner, sessions)) {
     case SessionsFound::Unreadable:
         std::printf("%s\n", kSessionsUnreadable);
-        return 4;
+        return kExitUnreadable;
     case SessionsFound::None:
         std::printf("%s\n", kNoSessions);
         return 0;
@@ -64,7 +64,18 @@ int listSessions(const CommandArgs &args)
     return 0;
 }
 
-const CliCommandRegistrar registrar("sessions", kUsage, listSessions);
+const CliCommandRegistrar registrar(
+    {.name = "sessions",
+     .summary = "list every session of the disc with its folders and files",
+     .description =
+         "Prints one line per session of the disc in the drive, titled as the wizard's sessions page titles it "
+         "(\"Сессия  NNN - X,XX Мб\"), followed by one line per folder and file of that session: its path, "
+         "its size in bytes (\"-\" for a folder), its date (dd.mm.yyyy hh:mm:ss) and its first sector "
+         "(\"-\" for a folder), separated by tabs. Folders come before files, names are sorted without regard "
+         "to case. A disc without sessions prints \"Сессии не обнаружены\" and succeeds.",
+     .options = {driveOption()},
+     .exits = driveCommandExits({{kExitUnreadable, "the sessions cannot be read (\"Ошибка получения сессий\")"}})},
+    listSessions);
 
 } // namespace
 

@@ -1,7 +1,10 @@
 // Sub-commands of zelvane-cli. Each command lives in its own source file and
-// registers itself with a CliCommandRegistrar, so adding a command touches no
-// other file.
+// registers itself with a CliCommandRegistrar together with its description
+// (usage, options, exit statuses), so adding a command touches no other file,
+// and --help, the manual page and the bash completion all learn of it.
 #pragma once
+
+#include "program_usage.h"
 
 #include <functional>
 #include <map>
@@ -14,7 +17,7 @@ using CommandArgs = std::vector<std::string>;
 using CommandFn = std::function<int(const CommandArgs &args)>;
 
 struct CliCommand {
-    std::string usage;   // one line, shown by "zelvane-cli help"
+    usage::Command doc;
     CommandFn run;
 };
 
@@ -22,10 +25,15 @@ struct CliCommand {
 std::map<std::string, CliCommand> &commandRegistry();
 
 struct CliCommandRegistrar {
-    CliCommandRegistrar(const std::string &name, std::string usage, CommandFn run)
+    CliCommandRegistrar(usage::Command doc, CommandFn run)
     {
-        commandRegistry()[name] = CliCommand{std::move(usage), std::move(run)};
+        std::string name = doc.name;
+        commandRegistry()[name] = CliCommand{std::move(doc), std::move(run)};
     }
 };
+
+// "usage: zelvane-cli NAME ..." lines of a registered command, to print with
+// a wrong command line.
+std::string commandUsage(const std::string &name);
 
 } // namespace zelvane::cli

@@ -44,13 +44,12 @@ bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<lon
     return true;
 }
 
-bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, const char *usage,
-                             std::optional<long> &index)
+bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, std::optional<long> &index)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string error;
         if (args[i] != "--drive") {
-            std::fprintf(stderr, "usage: zelvane-cli %s\n", usage);
+            std::fputs(commandUsage(command).c_str(), stderr);
             return false;
         }
         if (!parseDriveOption(args, i, index, error)) {
@@ -59,6 +58,28 @@ bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, const
         }
     }
     return true;
+}
+
+usage::Option driveOption()
+{
+    return {.names = {"--drive"},
+            .value = "N",
+            .text = "Use drive N, its number in the list of \"zelvane-cli drives\" (default: the last drive "
+                    "that writes CD-R, DVD-R or DVD-RAM, else the last drive)."};
+}
+
+std::vector<usage::ExitStatus> driveExits()
+{
+    return {{kExitNoTransport, kNoTransportExitText},
+            {kExitNoDrive, "no CD/DVD drive was found, or there is no drive N"}};
+}
+
+std::vector<usage::ExitStatus> driveCommandExits(const std::vector<usage::ExitStatus> &more)
+{
+    std::vector<usage::ExitStatus> exits{{kExitUsage, "wrong usage"}};
+    for (const auto &list : {driveExits(), more})
+        exits.insert(exits.end(), list.begin(), list.end());
+    return exits;
 }
 
 int openDrive(TSCSIDevice &device, std::optional<long> index, const char *command)

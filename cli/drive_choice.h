@@ -17,6 +17,8 @@ namespace zelvane::cli {
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitNoTransport = 2;
 inline constexpr int kExitNoDrive = 3;
+inline constexpr const char *kNoTransportExitText =
+    "ASPI initialization error: neither SG_IO drives nor a provider library were found";
 
 // When args[i] is "--drive", reads its number into `index` and steps past
 // it. Answers false (with the reason) for a missing or invalid number.
@@ -24,8 +26,13 @@ bool parseDriveOption(const CommandArgs &args, std::size_t &i, std::optional<lon
 
 // Reads arguments that may only name the drive ("--drive N"). Answers
 // false after printing the usage or the reason.
-bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, const char *usage,
-                             std::optional<long> &index);
+bool parseDriveOnlyArguments(const CommandArgs &args, const char *command, std::optional<long> &index);
+
+// The description of "--drive N", and the exit statuses of openDrive.
+usage::Option driveOption();
+std::vector<usage::ExitStatus> driveExits();
+// Wrong usage (kExitUsage), then driveExits(), then `more`.
+std::vector<usage::ExitStatus> driveCommandExits(const std::vector<usage::ExitStatus> &more = {});
 
 // Starts the transport and selects the drive. Answers 0, or prints why
 // not (prefixed by the command's name) and answers the exit code.

@@ -60,6 +60,14 @@ std::optional<double> ParseSpeedMultiple(const std::string &text)
     return value;
 }
 
+std::vector<usage::ExitStatus> eraseExits()
+{
+    return {{kExitNotReady, "the drive is not ready"},
+            {kExitNotRewritable, "the disc is not rewritable"},
+            {kExitEraseFailed, "the drive refused or failed to erase the disc"},
+            {kExitNotBlank, "the disc is not blank after the erase"}};
+}
+
 int EraseDisc(TSarnixBurner &burner, const EraseRequest &request, const std::string &command)
 {
     const char *name = command.c_str();

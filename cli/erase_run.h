@@ -4,6 +4,8 @@
 // "erase" and by the burn commands' "--erase-first".
 #pragma once
 
+#include "program_usage.h"
+
 #include "sxCDBC/SarnixBurner.h"
 
 #include <optional>
@@ -23,6 +25,9 @@ struct EraseRequest {
 
 // "4", "4x", "2.4X": a positive speed multiple; nothing otherwise.
 std::optional<double> ParseSpeedMultiple(const std::string &text);
+
+// The statuses EraseDisc answers.
+std::vector<usage::ExitStatus> eraseExits();
 
 // Answers 0 when the disc is blank (or formatted and empty) after the
 // erase, else prints why (prefixed with the command's name) and answers the

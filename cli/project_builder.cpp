@@ -44,6 +44,25 @@ OptionTaken takeProjectOption(const CommandArgs &args, std::size_t &i, ProjectOp
     return OptionTaken::Yes;
 }
 
+std::vector<usage::Option> projectOptions()
+{
+    auto identifier = [](const char *name, const char *what) {
+        return usage::Option{.names = {name}, .value = "TEXT", .text = what};
+    };
+    return {
+        identifier("--volume", "The volume label (default \"New\")."),
+        identifier("--preparer", "The data preparer identifier of the volume."),
+        identifier("--publisher", "The publisher identifier of the volume."),
+        identifier("--copyright", "The copyright file identifier of the volume."),
+        {.names = {"--boot"},
+         .value = "FLOPPY.img",
+         .text = "Make the disc bootable (El Torito) with this boot image: a 1.2, 1.44 or 2.88 MB image starts "
+                 "as a floppy, any other size as a hard disk.",
+         .completion = usage::Completion::File},
+        {.names = {"--no-joliet"}, .text = "Leave out the Joliet names: ISO 9660 names only."},
+    };
+}
+
 bool checkBootImage(const ProjectOptions &options, std::string &error)
 {
     if (options.boot.empty())

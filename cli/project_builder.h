@@ -27,6 +27,9 @@ enum class OptionTaken { Yes, No, Failed };
 // a PATH; No for anything else.
 OptionTaken takeProjectOption(const CommandArgs &args, std::size_t &i, ProjectOptions &options, std::string &error);
 
+// The descriptions of the options takeProjectOption takes.
+std::vector<usage::Option> projectOptions();
+
 // The boot image must be a readable, non-empty file.
 bool checkBootImage(const ProjectOptions &options, std::string &error);
 

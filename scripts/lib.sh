@@ -6,8 +6,12 @@ ZELVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZELVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev qt6-base-dev qt6-tools-dev libgl-dev
   qt6-qpa-plugins fonts-dejavu-core)
+# Making the Debian package: gzip for the manual pages, and what CPack's
+# DEB generator uses to compute the dependencies (dpkg-shlibdeps, file).
+ZELVANE_PACKAGE_PACKAGES=(dpkg-dev file gzip)
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio
-  xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev)
+  xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev
+  "${ZELVANE_PACKAGE_PACKAGES[@]}" lintian man-db groff-base apt util-linux)
 
 # Installs every named package that is not installed yet (apt-get update once).
 zelvane_install_missing() {

@@ -53,16 +53,20 @@ std::optional<MediaKind> mediaFromToken(std::string_view token)
     return std::nullopt;
 }
 
+std::vector<std::string> blankMediaTokenList()
+{
+    std::vector<std::string> tokens;
+    for (const auto &traits : table())
+        if (traits.recording != Recording::ReadOnly)
+            tokens.emplace_back(traits.token);
+    return tokens;
+}
+
 std::string blankMediaTokens()
 {
     std::string tokens;
-    for (const auto &traits : table()) {
-        if (traits.recording == Recording::ReadOnly)
-            continue;
-        if (!tokens.empty())
-            tokens += ", ";
-        tokens += traits.token;
-    }
+    for (const std::string &token : blankMediaTokenList())
+        tokens += (tokens.empty() ? "" : ", ") + token;
     return tokens;
 }
 

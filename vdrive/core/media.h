@@ -45,7 +45,9 @@ struct MediaTraits {
 
 const MediaTraits &traitsOf(MediaKind kind);
 std::optional<MediaKind> mediaFromToken(std::string_view token);
-// Tokens of the blank media the control tool can insert, comma separated.
+// Tokens of the blank media the control tool can insert, as a list and
+// comma separated.
+std::vector<std::string> blankMediaTokenList();
 std::string blankMediaTokens();
 
 // Read speeds (KB/s) of the drive per family.

@@ -125,11 +125,46 @@ void exportImage(const Arguments &args, const StateStore &store)
 
 void addMediaCommands(std::vector<ToolCommand> &table)
 {
-    table.push_back({"insert", "insert TYPE [--capacity SECTORS]   (TYPE: " + blankMediaTokens() + ")", insert});
-    table.push_back({"insert-rom", "insert-rom FILE.iso [--dvd]", insertRom});
-    table.push_back({"eject", "eject", eject});
-    table.push_back({"load", "load", load});
-    table.push_back({"export", "export FILE [--session N]", exportImage});
+    table.push_back({{.name = "insert",
+                      .summary = "put a blank disc of the given type into the drive",
+                      .description = "Replaces the disc in the drive by a new blank one and closes the tray. TYPE "
+                                     "is one of " + blankMediaTokens() + " (dvd-rw is a sequential DVD-RW, "
+                                     "dvd-rw-ro one in restricted overwrite mode). A new DVD+RW is unformatted.",
+                      .options = {{.names = {"--capacity"},
+                                   .value = "SECTORS",
+                                   .text = "The disc's size in 2048-byte sectors (at least 64; default: the "
+                                           "size of a real disc of that type)."}},
+                      .operands = {.placeholder = "TYPE",
+                                   .completion = usage::Completion::Words,
+                                   .words = blankMediaTokenList()},
+                      .forms = {"TYPE [--capacity SECTORS]"}},
+                     insert});
+    table.push_back({{.name = "insert-rom",
+                      .summary = "put a pressed disc holding an ISO image into the drive",
+                      .description = "Replaces the disc in the drive by a pressed CD-ROM (or DVD-ROM) whose "
+                                     "sectors are those of FILE.iso, and closes the tray.",
+                      .options = {{.names = {"--dvd"}, .text = "A DVD-ROM instead of a CD-ROM."}},
+                      .operands = {.placeholder = "FILE.iso", .completion = usage::Completion::File},
+                      .forms = {"FILE.iso [--dvd]"}},
+                     insertRom});
+    table.push_back({{.name = "eject",
+                      .summary = "open the tray, even when a program has locked it",
+                      .description = "Opens the tray like the emergency eject hole: a lock set by a program "
+                                     "(PREVENT ALLOW MEDIUM REMOVAL) does not stop it. The disc stays in the tray."},
+                     eject});
+    table.push_back({{.name = "load",
+                      .summary = "close the tray",
+                      .description = "Closes the tray; a disc in it becomes ready after a short loading time."},
+                     load});
+    table.push_back({{.name = "export",
+                      .summary = "write the recorded sectors of the disc, or of one session, into a file",
+                      .description = "Writes every recorded sector from the start of the disc, or with --session "
+                                     "the sectors of that session, into FILE: an image that other programs can "
+                                     "read or mount.",
+                      .options = {{.names = {"--session"}, .value = "N", .text = "Only session N (from 1)."}},
+                      .operands = {.placeholder = "FILE", .completion = usage::Completion::File},
+                      .forms = {"FILE [--session N]"}},
+                     exportImage});
 }
 
 } // namespace zelvane::vdrive::tool

@@ -67,10 +67,37 @@ void model(const Arguments &args, const StateStore &store)
 
 void addSettingCommands(std::vector<ToolCommand> &table)
 {
-    table.push_back({"speed", "speed realtime|fast [--factor F]", speed});
-    table.push_back({"model",
-                     "model [--vendor V] [--product P] [--revision R] [--no-get-configuration] "
-                     "[--no-disc-information] [--no-atip] [--zero-write-speed] | model --default",
+    table.push_back({{.name = "speed",
+                      .summary = "emulate the drive's speed in real time, or as fast as possible",
+                      .description = "realtime: writes wait for the drive buffer (2 MiB) to drain at the selected "
+                                     "write speed, and blanking, formatting and closing take their real "
+                                     "durations. fast (the default): the buffer drains at once and blanking or "
+                                     "formatting takes one second.",
+                      .options = {{.names = {"--factor"},
+                                   .value = "F",
+                                   .text = "Multiply every duration by F (default 1)."}},
+                      .operands = {.completion = usage::Completion::Words, .words = {"realtime", "fast"}},
+                      .forms = {"realtime|fast [--factor F]"}},
+                     speed});
+    auto flag = [](const char *name, const char *text) { return usage::Option{.names = {name}, .text = text}; };
+    auto text = [](const char *name, const char *value, const char *what) {
+        return usage::Option{.names = {name}, .value = value, .text = what};
+    };
+    table.push_back({{.name = "model",
+                      .summary = "set the drive's identification and quirks",
+                      .description = "Changes what the drive reports about itself, to try how programs cope "
+                                     "with drives that lack a command. The settings last until \"model --default\".",
+                      .options = {text("--vendor", "V", "The INQUIRY vendor identification (up to 8 characters)."),
+                                  text("--product", "P", "The product identification (up to 16 characters)."),
+                                  text("--revision", "R", "The product revision (up to 4 characters)."),
+                                  flag("--no-get-configuration", "Refuse GET CONFIGURATION."),
+                                  flag("--no-disc-information", "Refuse READ DISC INFORMATION."),
+                                  flag("--no-atip", "Answer no ATIP to READ TOC/PMA/ATIP."),
+                                  flag("--zero-write-speed", "Report write speeds of 0, and no speed list, in the capabilities page."),
+                                  flag("--default", "Go back to the drive's own identification, without quirks.")},
+                      .forms = {"[--vendor V] [--product P] [--revision R] [--no-get-configuration] "
+                                "[--no-disc-information] [--no-atip] [--zero-write-speed]",
+                                "--default"}},
                      model});
 }
 

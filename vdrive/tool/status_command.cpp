@@ -108,7 +108,13 @@ void status(const Arguments &args, const StateStore &store)
 
 void addStatusCommand(std::vector<ToolCommand> &table)
 {
-    table.push_back({"status", "status", status});
+    table.push_back({{.name = "status",
+                      .summary = "show the tray, the disc with its sessions and tracks, the speed, model and faults",
+                      .description = "Prints the drive's folder, the tray, the medium with its profile, capacity, "
+                                     "disc status and sessions, one line per track (start, size, next writable "
+                                     "address, free sectors, state), a running operation with its progress, the "
+                                     "speed emulation, the drive model and every fault set."},
+                     status});
 }
 
 } // namespace zelvane::vdrive::tool

@@ -1,9 +1,12 @@
 // The commands of zelvane-vdrive. Each group lives in its own file and adds
-// its commands to the table; a command gets its arguments (after its name)
-// and the drive's folder, and throws ToolError for a clear refusal.
+// its commands to the table with their descriptions (from which --help, the
+// manual page and the bash completion are made); a command gets its
+// arguments (after its name) and the drive's folder, and throws ToolError
+// for a clear refusal.
 #pragma once
 
 #include "core/state_store.h"
+#include "program_usage.h"
 
 #include <functional>
 #include <stdexcept>
@@ -19,8 +22,7 @@ struct ToolError : std::runtime_error {
 };
 
 struct ToolCommand {
-    std::string name;
-    std::string usage;
+    usage::Command doc;
     std::function<void(const Arguments &, const StateStore &)> run;
 };
 
