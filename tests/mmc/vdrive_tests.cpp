@@ -32,8 +32,11 @@ struct Seen {
     uint32_t used;
 };
 
+// What a host's look at the disc finds; like every flow it begins with
+// TEST UNIT READY, which takes a pending medium change report.
 Seen Look(TSCSIDevice &device)
 {
+    device.TestUnitReady();
     Seen seen;
     seen.code = device.GetMediaCode();
     seen.name = device.GetMediaName();
