@@ -44,12 +44,13 @@ TEST_F(DriveSettings, ModePagesAnswerAndValidate)
     EXPECT_EQ(page.data[8], 0x05);
     EXPECT_EQ(page.data[8 + 4], 0x08);
 
-    // A CD takes raw, session-at-once and track-at-once; a DVD-R only the latter two incremental/DAO.
-    EXPECT_TRUE(setWriteParameters(0x03, 0x00, 0x01).ok());
+    // A CD takes session-at-once and track-at-once, but no raw recording (it
+    // does not offer it); a DVD-R only incremental and disc-at-once.
+    EXPECT_SENSE(setWriteParameters(0x03, 0x00, 0x01), 0x05, 0x26, 0x00);
     EXPECT_TRUE(setWriteParameters(0x02, 0x00, 0x00).ok());
     EXPECT_TRUE(setWriteParameters(0x01, 0x00, 0x00).ok());
     EXPECT_SENSE(setWriteParameters(0x01, 0x00, 0x07), 0x05, 0x26, 0x00);
-    // Raw 2352-byte blocks cannot carry our 2048-byte writes.
+    // Raw 2352-byte blocks in track-at-once cannot carry our 2048-byte writes.
     EXPECT_SENSE(write(0, 1), 0x05, 0x64, 0x00);
     ASSERT_TRUE(setWriteParameters(0x01, 0x04).ok());
     EXPECT_TRUE(write(0, 1).ok());
@@ -92,6 +93,8 @@ TEST_F(DriveSettings, ConfigurationReportsProfileAndWriteFeatures)
     EXPECT_SENSE(in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8), 0x05, 0x20, 0x00);
     ASSERT_EQ(tool("model --no-disc-information"), 0);
     ASSERT_EQ(tool("load"), 0);
+    // The disc that came in is reported first, as a unit attention.
+    EXPECT_SENSE(discInfo(), 0x06, 0x28, 0x00);
     EXPECT_SENSE(discInfo(), 0x05, 0x20, 0x00);
 }
 
@@ -148,12 +151,14 @@ TEST_F(DriveSettings, RecordingSupportCommandsCheckMediumAndParameters)
     EXPECT_SENSE(out({0xB6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0}, std::vector<uint8_t>(20, 0)), 0x05, 0x1A, 0x00);
 
     // A cue sheet belongs to session-at-once on CD.
-    std::vector<uint8_t> cue(16, 0);
-    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x30, 0x00);
+    // Lead-in; track 1 with its pre-gap at 00:00:00 and its start at 00:02:00; lead-out at 00:04:00.
+    const std::vector<uint8_t> cue{0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0,    0x41, 0x01, 0x00, 0x10, 0, 0, 0, 0,
+                                   0x41, 0x01, 0x01, 0x10, 0, 0, 2, 0,    0x41, 0xAA, 0x01, 0x14, 0, 0, 4, 0};
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue), 0x05, 0x30, 0x00);
     insert(MediaKind::CdR, 50000);
-    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x2C, 0x00);
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue), 0x05, 0x2C, 0x00);
     ASSERT_TRUE(setWriteParameters(0x02, 0x00).ok());
-    EXPECT_TRUE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue).ok());
+    EXPECT_TRUE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue).ok());
     EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 12, 0}, std::vector<uint8_t>(12, 0)), 0x05, 0x1A, 0x00);
     // SEND DVD STRUCTURE has no meaning on a CD.
     EXPECT_SENSE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x0F, 0, 22, 0, 0}, stamp), 0x05, 0x30, 0x00);
