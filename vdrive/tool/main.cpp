@@ -16,6 +16,7 @@ std::vector<ToolCommand> commandTable()
     addMediaCommands(table);
     addSettingCommands(table);
     addFaultCommands(table);
+    addRunCommand(table);
     return table;
 }
 
