@@ -7,7 +7,8 @@ ZELVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev qt6-base-dev qt6-tools-dev libgl-dev
   qt6-qpa-plugins fonts-dejavu-core)
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio
-  xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev)
+  xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev
+  cdrskin wodim growisofs)
 
 # Installs every named package that is not installed yet (apt-get update once).
 zelvane_install_missing() {
