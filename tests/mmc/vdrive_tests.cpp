@@ -210,6 +210,19 @@ TEST_F(VirtualDriveTest, DvdRamAndRestrictedOverwrite)
     EXPECT_EQ(seen.used, expected);
 }
 
+TEST_F(VirtualDriveTest, AMediumChangeIsReportedOnceAndTestUnitReadyTakesIt)
+{
+    Tool("insert cd-r");
+    EXPECT_EQ(device->GetMediaCode(), kMediaCdR); // GET CONFIGURATION answers before the report
+    EXPECT_TRUE(device->TestUnitReady());          // takes the report and asks again
+    EXPECT_TRUE(device->ReadDiscInformation());
+    Tool("eject");
+    Tool("load");
+    EXPECT_FALSE(device->ReadDiscInformation());
+    EXPECT_EQ(device->LastErrorText(), "UNIT ATTENTION (NOT READY TO READY CHANGE, MEDIUM MAY HAVE CHANGED)");
+    EXPECT_TRUE(device->ReadDiscInformation());
+}
+
 TEST_F(VirtualDriveTest, PressedDiscs)
 {
     // A pressed disc made from a 600-block image.
