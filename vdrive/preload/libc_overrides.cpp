@@ -136,6 +136,15 @@ __attribute__((constructor)) void adoptInheritedDescriptors()
     ::closedir(descriptors);
 }
 
+// A path of the node gets the node's description.
+template <typename Stat> bool describesNode(const char *path, Stat &info)
+{
+    if (!isDevicePath(path))
+        return false;
+    describeNode(info);
+    return true;
+}
+
 } // namespace
 
 } // namespace zelvane::vdrive::preload
@@ -159,53 +168,27 @@ int __openat_2(int, const char *, int);
 int __openat64_2(int, const char *, int);
 int fcntl64(int, int, ...);
 
-__attribute__((visibility("default"))) int open(const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevicePath(path))
-        return openNode(path, flags);
-    ZV_NEXT(open);
-    return real(path, flags, mode);
-}
+// open and openat with their 64-bit names: the node's path opens the node.
+// `before` is the parameter openat has before the path, `passed` its name.
+#define ZV_OPEN(name, before, passed)                                                                                  \
+    __attribute__((visibility("default"))) int name(before const char *path, int flags, ...)                           \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, flags);                                                                                         \
+        const mode_t mode = modeArgument(flags, args);                                                                 \
+        va_end(args);                                                                                                  \
+        if (isDevicePath(path))                                                                                        \
+            return openNode(path, flags);                                                                              \
+        ZV_NEXT(name);                                                                                                 \
+        return real(passed path, flags, mode);                                                                         \
+    }
+#define ZV_DIRECTORY int dirfd,
+#define ZV_PASS_DIRECTORY dirfd,
 
-__attribute__((visibility("default"))) int open64(const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevicePath(path))
-        return openNode(path, flags);
-    ZV_NEXT(open64);
-    return real(path, flags, mode);
-}
-
-__attribute__((visibility("default"))) int openat(int dirfd, const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevicePath(path))
-        return openNode(path, flags);
-    ZV_NEXT(openat);
-    return real(dirfd, path, flags, mode);
-}
-
-__attribute__((visibility("default"))) int openat64(int dirfd, const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevicePath(path))
-        return openNode(path, flags);
-    ZV_NEXT(openat64);
-    return real(dirfd, path, flags, mode);
-}
+ZV_OPEN(open, , )
+ZV_OPEN(open64, , )
+ZV_OPEN(openat, ZV_DIRECTORY, ZV_PASS_DIRECTORY)
+ZV_OPEN(openat64, ZV_DIRECTORY, ZV_PASS_DIRECTORY)
 
 __attribute__((visibility("default"))) int __open_2(const char *path, int flags)
 {
@@ -352,93 +335,56 @@ __attribute__((visibility("default"))) int faccessat(int dirfd, const char *path
 }
 
 // stat and its relatives: the node's path and descriptors tell a block device.
-#define ZV_STAT_BY_PATH(name, type)                                                                                    \
-    __attribute__((visibility("default"))) int name(const char *path, type *info)                                     \
+// The __xstat family has a version parameter in front (`before`, `passed`).
+#define ZV_STAT_BY_PATH(name, type, before, passed)                                                                    \
+    __attribute__((visibility("default"))) int name(before const char *path, type *info)                               \
     {                                                                                                                  \
-        if (isDevicePath(path)) {                                                                              \
-            describeNode(*info);                                                                                       \
+        if (describesNode(path, *info))                                                                                \
             return 0;                                                                                                  \
-        }                                                                                                              \
         ZV_NEXT(name);                                                                                                 \
-        return real(path, info);                                                                                       \
+        return real(passed path, info);                                                                                \
     }
 
-#define ZV_STAT_BY_FD(name, type)                                                                                      \
-    __attribute__((visibility("default"))) int name(int fd, type *info)                                                \
+#define ZV_STAT_BY_FD(name, type, before, passed)                                                                      \
+    __attribute__((visibility("default"))) int name(before int fd, type *info)                                         \
     {                                                                                                                  \
         ZV_NEXT(name);                                                                                                 \
-        const int result = real(fd, info);                                                                             \
+        const int result = real(passed fd, info);                                                                      \
         if (result == 0 && isNodeDescriptor(fd))                                                                       \
             markNode(*info);                                                                                           \
         return result;                                                                                                 \
     }
 
-ZV_STAT_BY_PATH(stat, struct stat)
-ZV_STAT_BY_PATH(stat64, struct stat64)
-ZV_STAT_BY_PATH(lstat, struct stat)
-ZV_STAT_BY_PATH(lstat64, struct stat64)
-ZV_STAT_BY_FD(fstat, struct stat)
-ZV_STAT_BY_FD(fstat64, struct stat64)
-
-#define ZV_STAT_AT(name, type)                                                                                         \
-    __attribute__((visibility("default"))) int name(int dirfd, const char *path, type *info, int flags)               \
+#define ZV_STAT_AT(name, type, before, passed)                                                                         \
+    __attribute__((visibility("default"))) int name(before int dirfd, const char *path, type *info, int flags)         \
     {                                                                                                                  \
-        ZV_NEXT(name);                                                                                                 \
-        if (isDevicePath(path)) {                                                                              \
-            describeNode(*info);                                                                                       \
+        if (describesNode(path, *info))                                                                                \
             return 0;                                                                                                  \
-        }                                                                                                              \
-        const int result = real(dirfd, path, info, flags);                                                             \
-        if (result == 0 && (flags & AT_EMPTY_PATH) && !*path && isNodeDescriptor(dirfd))                      \
+        ZV_NEXT(name);                                                                                                 \
+        const int result = real(passed dirfd, path, info, flags);                                                      \
+        if (result == 0 && (flags & AT_EMPTY_PATH) && !*path && isNodeDescriptor(dirfd))                               \
             markNode(*info);                                                                                           \
         return result;                                                                                                 \
     }
+#define ZV_VERSION int version,
+#define ZV_PASS_VERSION version,
 
-ZV_STAT_AT(fstatat, struct stat)
-ZV_STAT_AT(fstatat64, struct stat64)
-
-#define ZV_XSTAT_BY_PATH(name, type)                                                                                   \
-    __attribute__((visibility("default"))) int name(int version, const char *path, type *info)                        \
-    {                                                                                                                  \
-        if (isDevicePath(path)) {                                                                              \
-            describeNode(*info);                                                                                       \
-            return 0;                                                                                                  \
-        }                                                                                                              \
-        ZV_NEXT(name);                                                                                                 \
-        return real(version, path, info);                                                                              \
-    }
-
-ZV_XSTAT_BY_PATH(__xstat, struct stat)
-ZV_XSTAT_BY_PATH(__xstat64, struct stat64)
-ZV_XSTAT_BY_PATH(__lxstat, struct stat)
-ZV_XSTAT_BY_PATH(__lxstat64, struct stat64)
-
-#define ZV_FXSTAT(name, type)                                                                                          \
-    __attribute__((visibility("default"))) int name(int version, int fd, type *info)                                   \
-    {                                                                                                                  \
-        ZV_NEXT(name);                                                                                                 \
-        const int result = real(version, fd, info);                                                                    \
-        if (result == 0 && isNodeDescriptor(fd))                                                                       \
-            markNode(*info);                                                                                           \
-        return result;                                                                                                 \
-    }
-
-ZV_FXSTAT(__fxstat, struct stat)
-ZV_FXSTAT(__fxstat64, struct stat64)
-
-#define ZV_FXSTATAT(name, type)                                                                                        \
-    __attribute__((visibility("default"))) int name(int version, int dirfd, const char *path, type *info, int flags)  \
-    {                                                                                                                  \
-        if (isDevicePath(path)) {                                                                              \
-            describeNode(*info);                                                                                       \
-            return 0;                                                                                                  \
-        }                                                                                                              \
-        ZV_NEXT(name);                                                                                                 \
-        return real(version, dirfd, path, info, flags);                                                                \
-    }
-
-ZV_FXSTATAT(__fxstatat, struct stat)
-ZV_FXSTATAT(__fxstatat64, struct stat64)
+ZV_STAT_BY_PATH(stat, struct stat, , )
+ZV_STAT_BY_PATH(stat64, struct stat64, , )
+ZV_STAT_BY_PATH(lstat, struct stat, , )
+ZV_STAT_BY_PATH(lstat64, struct stat64, , )
+ZV_STAT_BY_FD(fstat, struct stat, , )
+ZV_STAT_BY_FD(fstat64, struct stat64, , )
+ZV_STAT_AT(fstatat, struct stat, , )
+ZV_STAT_AT(fstatat64, struct stat64, , )
+ZV_STAT_BY_PATH(__xstat, struct stat, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_BY_PATH(__xstat64, struct stat64, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_BY_PATH(__lxstat, struct stat, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_BY_PATH(__lxstat64, struct stat64, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_BY_FD(__fxstat, struct stat, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_BY_FD(__fxstat64, struct stat64, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_AT(__fxstatat, struct stat, ZV_VERSION, ZV_PASS_VERSION)
+ZV_STAT_AT(__fxstatat64, struct stat64, ZV_VERSION, ZV_PASS_VERSION)
 
 __attribute__((visibility("default"))) int statx(int dirfd, const char *path, int flags, unsigned int mask,
                                                  struct statx *info)

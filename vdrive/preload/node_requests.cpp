@@ -273,38 +273,27 @@ int nodeIoctl(int fd, unsigned long request, void *argument)
         return put(argument, kSgVersion);
     case SG_GET_TIMEOUT:
         return settings.timeoutJiffies;
-    case SG_SET_TIMEOUT: {
-        int ticks = 0;
+    case SG_SET_TIMEOUT:
+    case SG_SET_RESERVED_SIZE: {
+        int value = 0;
         if (!argument) {
             errno = EFAULT;
             return -1;
         }
-        std::memcpy(&ticks, argument, sizeof ticks);
-        if (ticks < 0) {
-            errno = EIO;
+        std::memcpy(&value, argument, sizeof value);
+        if (value < 0) {
+            errno = request == SG_SET_TIMEOUT ? EIO : EINVAL;
             return -1;
         }
-        settings.timeoutJiffies = ticks;
+        if (request == SG_SET_TIMEOUT)
+            settings.timeoutJiffies = value;
+        else
+            settings.reservedSize = std::min(value, 1 << 20);
         setNodeSettings(fd, settings);
         return 0;
     }
     case SG_GET_RESERVED_SIZE:
         return put(argument, settings.reservedSize);
-    case SG_SET_RESERVED_SIZE: {
-        int size = 0;
-        if (!argument) {
-            errno = EFAULT;
-            return -1;
-        }
-        std::memcpy(&size, argument, sizeof size);
-        if (size < 0) {
-            errno = EINVAL;
-            return -1;
-        }
-        settings.reservedSize = std::min(size, 1 << 20);
-        setNodeSettings(fd, settings);
-        return 0;
-    }
     case SG_EMULATED_HOST:
         return put(argument, 0);
     case SCSI_IOCTL_GET_IDLUN: {
@@ -327,9 +316,10 @@ int nodeIoctl(int fd, unsigned long request, void *argument)
         return kDriveCapabilities;
     case CDROM_LOCKDOOR: {
         const bool lock = reinterpret_cast<uintptr_t>(argument) != 0;
-        return simpleCommand({0x1E, 0, 0, 0, static_cast<uint8_t>(lock ? 1 : 0), 0}).completion == Completion::Good
-                   ? 0
-                   : (errno = EIO, -1);
+        if (simpleCommand({0x1E, 0, 0, 0, static_cast<uint8_t>(lock ? 1 : 0), 0}).completion == Completion::Good)
+            return 0;
+        errno = EIO;
+        return -1;
     }
     case CDROMEJECT:
         return startStop(0x02);
