@@ -110,7 +110,7 @@ SessionPlan planSession(std::span<const uint8_t> sheet, const Disc &disc)
     return plan;
 }
 
-uint32_t acceptSessionAtOnceWrite(DriveState &state, int32_t lba, uint32_t count)
+SessionAtOnceWrite checkSessionAtOnceWrite(const DriveState &state, int32_t lba, uint32_t count)
 {
     if (state.cueSheet.empty())
         sense::commandSequenceError(); // session-at-once writes follow a cue sheet
@@ -123,8 +123,10 @@ uint32_t acceptSessionAtOnceWrite(DriveState &state, int32_t lba, uint32_t count
     for (int32_t block = lba; block < end; ++block)
         if (plan.nextHostBlock(block) != block)
             sense::invalidAddressForWrite(); // the drive makes these blocks itself
-    state.cueNext = plan.nextHostBlock(static_cast<int32_t>(end));
-    return static_cast<uint32_t>(std::clamp<int64_t>(int64_t{plan.programStart()} - lba, 0, count));
+    SessionAtOnceWrite write;
+    write.dropped = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{plan.programStart()} - lba, 0, count));
+    write.next = plan.nextHostBlock(static_cast<int32_t>(end));
+    return write;
 }
 
 void finishSessionAtOnce(DriveState &state)
@@ -176,13 +178,14 @@ void finishDiscAtOnce(DriveState &state)
     Disc &disc = state.disc;
     if (simulating(state) || disc.finalized)
         return;
-    for (const Track &track : disc.tracks) {
-        if (!track.closed && track.reserved && track.recorded > 0) {
-            disc.closeTrack(track.number);
-            disc.closeSession(true);
-            return;
-        }
-    }
+    const auto written = std::find_if(disc.tracks.begin(), disc.tracks.end(), [](const Track &track) {
+        return !track.closed && track.reserved && track.recorded > 0;
+    });
+    if (written == disc.tracks.end())
+        return;
+    const uint32_t number = written->number;
+    disc.closeTrack(number);
+    disc.closeSession(true);
 }
 
 } // namespace zelvane::vdrive

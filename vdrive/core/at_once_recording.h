@@ -35,10 +35,14 @@ struct SessionPlan {
 // with INVALID FIELD IN PARAMETER LIST for a sheet the drive cannot record.
 SessionPlan planSession(std::span<const uint8_t> sheet, const Disc &disc);
 
-// A WRITE in session-at-once: checks the address and answers how many of the
-// blocks, counted from the first, belong before the program area and are
-// dropped. Advances the host's position.
-uint32_t acceptSessionAtOnceWrite(DriveState &state, int32_t lba, uint32_t count);
+// A WRITE in session-at-once, checked against the plan: how many of its
+// blocks, counted from the first, lie before the program area (and are
+// dropped), and the host's position after it.
+struct SessionAtOnceWrite {
+    uint32_t dropped = 0;
+    int32_t next = 0;
+};
+SessionAtOnceWrite checkSessionAtOnceWrite(const DriveState &state, int32_t lba, uint32_t count);
 
 // Lays the planned session on the disc once the host has sent blocks, and
 // closes it (the disc too, unless the page allows a next session).

@@ -55,17 +55,18 @@ void read10(CommandContext &ctx)
 void writeSessionAtOnce(CommandContext &ctx, uint32_t lba, uint32_t count)
 {
     DriveState &state = ctx.state;
-    const uint32_t dropped = acceptSessionAtOnceWrite(state, static_cast<int32_t>(lba), count);
-    ctx.dirty = true;
+    const auto write = checkSessionAtOnceWrite(state, static_cast<int32_t>(lba), count);
     for (const auto &fault : state.faults.writeErrors)
         if (hits(lba, count, fault.lba))
             fail(fault.key, fault.asc, fault.ascq);
     auto buffer = transferBuffer(ctx, count);
-    if (dropped < count && !simulating(state)) {
-        const uint32_t first = lba + dropped;
-        ctx.store.writeBlocks(first, buffer.subspan(size_t{dropped} * kSectorSize));
-        state.disc.extendOpenTrack(first + (count - dropped));
+    if (write.dropped < count && !simulating(state)) {
+        const uint32_t first = lba + write.dropped;
+        ctx.store.writeBlocks(first, buffer.subspan(size_t{write.dropped} * kSectorSize));
+        state.disc.extendOpenTrack(first + (count - write.dropped));
     }
+    state.cueNext = write.next;
+    ctx.dirty = true;
     ctx.delayMs = fillBuffer(state, buffer.size(), ctx.now);
     ctx.transferred = buffer.size();
 }
