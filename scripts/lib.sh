@@ -11,6 +11,7 @@ ZELVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git
 ZELVANE_PACKAGE_PACKAGES=(dpkg-dev file gzip)
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio
   xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev
+  cdrskin wodim growisofs
   "${ZELVANE_PACKAGE_PACKAGES[@]}" lintian man-db groff-base apt util-linux)
 
 # Installs every named package that is not installed yet (apt-get update once).

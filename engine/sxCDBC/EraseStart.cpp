@@ -26,10 +26,12 @@ constexpr uint32_t kStartZeroUnits = 11;  // LBA 0 to 320
 constexpr uint16_t kSectorsPerUnit = 32;
 constexpr size_t kZeroUnitBytes = size_t{kSectorsPerUnit} * 2048;
 
-// Immediate format, one descriptor: 2,295,104 blocks, format type 26h.
+// Immediate format, one descriptor: 2,295,104 blocks (or as many as the drive
+// offers for the disc), format type 26h.
 constexpr std::array<uint8_t, 12> kDvdPlusRwFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40,
                                                       0x98, 0x00, 0x00, 0x00};
-// Immediate format, one descriptor: 2,236,704 blocks, format type 0, 2048-byte blocks.
+// Immediate format, one descriptor: 2,236,704 blocks (or as many as the drive
+// offers), format type 0, 2048-byte blocks.
 constexpr std::array<uint8_t, 12> kDvdRamFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x22, 0x21, 0x20,
                                                    0x00, 0x00, 0x08, 0x00};
 
@@ -84,15 +86,15 @@ bool TSarnixBurner::Erase(std::uint8_t Type)
 bool TSarnixBurner::StartBlanking(std::uint8_t mediaCode, std::uint8_t type)
 {
     if (mediaCode == kMediaDvdPlusRw) {
-        if (FormatUnit(kFormatWithList, kDvdPlusRwFormat))
+        if (FormatUnitAsOffered(kFormatWithList, kDvdPlusRwFormat))
             return true;
         RezeroUnit();
         Pause(kFormatRetryPauseMs);
-        return FormatUnit(kFormatWithList, kDvdPlusRwFormat);
+        return FormatUnitAsOffered(kFormatWithList, kDvdPlusRwFormat);
     }
     if (mediaCode == kMediaDvdRam) {
         if (type == 0)
-            return FormatUnit(kFormatWithList, kDvdRamFormat);
+            return FormatUnitAsOffered(kFormatWithList, kDvdRamFormat);
         // A quick erase overwrites the volume descriptors; every unit must be taken.
         const bool written = WriteZeroUnits(kStartZeroUnits, true);
         return SynchronizeCache(false, kFlushTimeoutMs) && written;

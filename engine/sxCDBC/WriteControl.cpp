@@ -191,6 +191,7 @@ bool TSarnixBurner::BurnProject()
     releaseLastWrite();
     gStopRequested = false;
     stop_ = false;
+    TestUnitReady(); // takes a medium change report before the disc is read
     const int mediaCode = GetMediaCode();
     if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
         prepareDvdRw(mediaCode);
@@ -221,6 +222,7 @@ bool TSarnixBurner::BurnImageFile(const std::string &FileName)
         return false;
     }
     sectorCount_ = (size + kSector - 1) / kSector;
+    TestUnitReady(); // takes a medium change report before the disc is read
     const int mediaCode = GetMediaCode();
     return startWrite(blockSizeFor(mediaCode), {CacheEntry{FileName, size, 0}}, true, false);
 }

@@ -45,7 +45,8 @@ constexpr std::size_t kSenseAsc = 12;
 constexpr std::array<std::uint8_t, 28> kDvdRStreaming = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x23, 0x12, 0x7F, 0x00, 0x00,
     0xAB, 0xBD, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x05, 0x8A, 0x00, 0x00, 0x03, 0xE8};
-// FORMAT UNIT parameter list for a blank DVD+RW: immediate, 2,295,104 blocks, type 26h.
+// FORMAT UNIT parameter list for a blank DVD+RW: immediate, 2,295,104 blocks
+// (or as many as the drive offers), type 26h.
 constexpr std::array<std::uint8_t, 12> kDvdPlusRwFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x23,
                                                            0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
 constexpr std::uint8_t kFormatWithData = 0x11;
@@ -276,7 +277,7 @@ bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
 
 bool TThWrite::formatBlankDvdPlusRw()
 {
-    if (!burner_.FormatUnit(kFormatWithData, kDvdPlusRwFormat))
+    if (!burner_.FormatUnitAsOffered(kFormatWithData, kDvdPlusRwFormat))
         return false;
     const auto deadline = std::chrono::steady_clock::now() + kFlushWaitLimit;
     do {

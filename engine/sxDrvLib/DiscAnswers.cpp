@@ -56,6 +56,11 @@ CapacityAnswer DecodeCapacity(std::span<const uint8_t> answer)
 uint32_t AtipLeadOutBlocks(std::span<const uint8_t> atip)
 {
     const AnswerBytes bytes(atip);
+    // An answer too short to hold the time, or whose seconds and frames are
+    // out of range, is no ATIP (some drives answer format 4 with a TOC).
+    constexpr uint16_t kLeadOutEnd = 13; // data length that reaches byte 14
+    if (bytes.be16(0) < kLeadOutEnd || bytes.u8(13) >= 60 || bytes.u8(14) >= 75)
+        return 0;
     const uint32_t frames = bytes.u8(12) * 4500u + bytes.u8(13) * 75u + bytes.u8(14);
     constexpr uint32_t kPreGap = 150;
     return frames > kPreGap ? frames - kPreGap : 0;

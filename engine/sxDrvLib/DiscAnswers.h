@@ -50,7 +50,7 @@ CapacityAnswer DecodeCapacity(std::span<const uint8_t> answer);
 
 // Blocks before the last possible start of the lead-out (ATIP bytes 12..14,
 // minute, second, frame); the 2-second pre-gap before LBA 0 is not user
-// space. 0 when the time lies before LBA 0.
+// space. 0 when the time lies before LBA 0 or the answer is no ATIP.
 uint32_t AtipLeadOutBlocks(std::span<const uint8_t> atip);
 
 } // namespace zelvane

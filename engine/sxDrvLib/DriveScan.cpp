@@ -109,6 +109,8 @@ void TSCSIDevice::SelectDevice(const std::string &id)
             SetAddress(static_cast<uint8_t>(adapter), static_cast<uint8_t>(target),
                        static_cast<uint8_t>(lun));
             deviceId_ = id;
+            // A medium changed since the drive was last asked is reported first.
+            TestUnitReady();
             RefreshCapabilities();
             if (Inquiry()) {
                 deviceType_ = inquiry_[0];

@@ -20,4 +20,16 @@ uint32_t CapacityFromFormatCapacities(std::span<const uint8_t> answer)
     return bytes.be32(4);
 }
 
+std::optional<uint32_t> OfferedFormatBlocks(std::span<const uint8_t> answer, uint8_t formatType)
+{
+    const AnswerBytes bytes(answer);
+    // The list length (byte 3) counts the current/maximum descriptor at byte 4
+    // and the formattable descriptors after it.
+    const size_t end = 4 + size_t{bytes.u8(3)};
+    for (size_t at = 12; at + 8 <= end && bytes.holds(at, 8); at += 8)
+        if (bytes.u8(at + 4) >> 2 == formatType)
+            return bytes.be32(at);
+    return std::nullopt;
+}
+
 } // namespace zelvane

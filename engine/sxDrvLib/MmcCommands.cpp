@@ -4,6 +4,7 @@
 
 #include "sxASPI/Transport.h"
 #include "sxDrvLib/AnswerBytes.h"
+#include "sxDrvLib/FormatCapacities.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,7 +54,12 @@ bool TSCSIDevice::SendMmc(const uint8_t *cdb, uint8_t cdbLength, uint8_t directi
 bool TSCSIDevice::TestUnitReady(uint32_t timeoutMs)
 {
     const uint8_t cdb[6] = {0x00};
-    return SendMmc(cdb, 6, kNoData, nullptr, 0, timeoutMs);
+    if (SendMmc(cdb, 6, kNoData, nullptr, 0, timeoutMs))
+        return true;
+    // A changed medium is reported once (UNIT ATTENTION, medium may have
+    // changed); the question is asked again.
+    const bool mediumChanged = (lastSense_[2] & 0x0F) == 0x06 && lastSense_[12] == 0x28 && lastSense_[13] == 0x00;
+    return mediumChanged && SendMmc(cdb, 6, kNoData, nullptr, 0, timeoutMs);
 }
 
 bool TSCSIDevice::RezeroUnit()
@@ -74,6 +80,19 @@ bool TSCSIDevice::FormatUnit(uint8_t byte1, std::span<const uint8_t> parameterLi
     std::vector<uint8_t> list(parameterList.begin(), parameterList.end());
     const uint8_t cdb[6] = {0x04, byte1};
     return SendMmc(cdb, 6, kOut, list.data(), static_cast<uint32_t>(list.size()), kShortTimeoutMs);
+}
+
+bool TSCSIDevice::FormatUnitAsOffered(uint8_t byte1, std::span<const uint8_t> parameterList)
+{
+    std::vector<uint8_t> list(parameterList.begin(), parameterList.end());
+    constexpr size_t kBlocks = 4, kType = 8;
+    if (list.size() >= kType + 1 && ReadFormatCapacities()) {
+        if (const auto blocks = OfferedFormatBlocks(mmc_.formatCapacities, list[kType] >> 2)) {
+            for (size_t i = 0; i < 4; ++i)
+                list[kBlocks + i] = static_cast<uint8_t>(*blocks >> (24 - 8 * i));
+        }
+    }
+    return FormatUnit(byte1, list);
 }
 
 bool TSCSIDevice::Eject(bool eject)

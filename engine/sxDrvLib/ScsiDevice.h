@@ -130,6 +130,10 @@ public:
     bool RezeroUnit();
     bool RequestSense(std::span<uint8_t> buffer);
     bool FormatUnit(uint8_t byte1, std::span<const uint8_t> parameterList);
+    // FORMAT UNIT with a one-descriptor list whose block count becomes the
+    // one READ FORMAT CAPACITIES offers for its format type (as given when
+    // the drive offers none).
+    bool FormatUnitAsOffered(uint8_t byte1, std::span<const uint8_t> parameterList);
     bool Eject(bool eject);              // START STOP UNIT: eject, or load when false
     bool AllowRemoval(bool allow);       // PREVENT ALLOW MEDIUM REMOVAL
     bool ReadFormatCapacities();

@@ -134,6 +134,8 @@ DiscLayout VirtualDriveTest::Layout()
 
 uint32_t VirtualDriveTest::WriteSession(uint32_t blocks, Closing closing, uint32_t volumeBlocks)
 {
+    // Like every flow of a host, this one begins by taking a pending medium change report.
+    device->TestUnitReady();
     const uint8_t code = device->GetMediaCode();
     device->FinalizeDisc = closing == Closing::Disc;
     EXPECT_TRUE(device->SetWriteParameters(false, true, code)) << device->LastErrorText();
@@ -172,6 +174,7 @@ uint32_t VirtualDriveTest::WriteSession(uint32_t blocks, Closing closing, uint32
 
 void VirtualDriveTest::WriteAt(uint32_t lba, uint32_t blocks, uint32_t volumeBlocks)
 {
+    device->TestUnitReady();
     constexpr uint32_t kChunk = 16;
     for (uint32_t done = 0; done < blocks; done += kChunk) {
         const uint32_t count = std::min(kChunk, blocks - done);
@@ -184,6 +187,7 @@ void VirtualDriveTest::WriteAt(uint32_t lba, uint32_t blocks, uint32_t volumeBlo
 
 void VirtualDriveTest::FormatDvdPlusRw()
 {
+    device->TestUnitReady();
     const auto layout = Layout();
     std::vector<uint8_t> list = {0x00, 0x82, 0x00, 0x08, 0, 0, 0, 0, 0x98, 0x00, 0x00, 0x00};
     list[4] = uint8_t(layout.capacity >> 24);

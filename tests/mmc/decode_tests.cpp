@@ -351,6 +351,9 @@ TEST(DiscAnswerDecoding, TrackDiscCapacityAtip)
     auto atip = Bytes({0, 24, 0, 0, 0, 0, 0x80, 0, 97, 26, 66, 0, 79, 59, 72}, 26);
     EXPECT_EQ(AtipLeadOutBlocks(atip), 359847u);
     EXPECT_EQ(AtipLeadOutBlocks({}), 0u);
+    // A drive that answers format 4 with its TOC (QEMU's ATAPI drive) gives no lead-out.
+    auto toc = Bytes({0, 0x12, 1, 1, 0, 0x14, 1, 0, 0, 0, 2, 0, 0, 0x14, 0xAA, 0, 0, 0, 4, 0x31}, 26);
+    EXPECT_EQ(AtipLeadOutBlocks(toc), 0u);
 }
 
 TEST(VolumeDescriptors, PrimaryAndSupplementary)

@@ -32,8 +32,11 @@ struct Seen {
     uint32_t used;
 };
 
+// What a host's look at the disc finds; like every flow it begins with
+// TEST UNIT READY, which takes a pending medium change report.
 Seen Look(TSCSIDevice &device)
 {
+    device.TestUnitReady();
     Seen seen;
     seen.code = device.GetMediaCode();
     seen.name = device.GetMediaName();
@@ -205,6 +208,19 @@ TEST_F(VirtualDriveTest, DvdRamAndRestrictedOverwrite)
     const TrackLayout &track = layout.tracks.front();
     const uint32_t expected = track.nextWritable && track.size == track.freeBlocks ? 0 : track.size;
     EXPECT_EQ(seen.used, expected);
+}
+
+TEST_F(VirtualDriveTest, AMediumChangeIsReportedOnceAndTestUnitReadyTakesIt)
+{
+    Tool("insert cd-r");
+    EXPECT_EQ(device->GetMediaCode(), kMediaCdR); // GET CONFIGURATION answers before the report
+    EXPECT_TRUE(device->TestUnitReady());          // takes the report and asks again
+    EXPECT_TRUE(device->ReadDiscInformation());
+    Tool("eject");
+    Tool("load");
+    EXPECT_FALSE(device->ReadDiscInformation());
+    EXPECT_EQ(device->LastErrorText(), "UNIT ATTENTION (NOT READY TO READY CHANGE, MEDIUM MAY HAVE CHANGED)");
+    EXPECT_TRUE(device->ReadDiscInformation());
 }
 
 TEST_F(VirtualDriveTest, PressedDiscs)

@@ -36,6 +36,11 @@ if ! grep -qx "WNASPI32.DLL" <<<"$drives" || ! grep -q $'^0\t0:0:0,vdrive ZELVAN
     fail "zelvane-cli drives shows no virtual drive: $drives"
 fi
 
+# run finds its preload library in the package's private folder: the program
+# it starts sees a writer at a device path that does not exist otherwise.
+zelvane-vdrive run --device /dev/sr17 -- sh -c 'test -e /dev/sr17' ||
+    fail "a program started by zelvane-vdrive run sees no drive at /dev/sr17"
+
 # The wizard looks for its help pages in ../share/zelvane/help from itself.
 help=$(dirname "$(command -v zelvane)")/../share/zelvane/help
 [ -f "$help/2.html" ] && [ -f "$help/62.html" ] || fail "no help pages in $help"

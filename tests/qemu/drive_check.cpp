@@ -1,6 +1,8 @@
 // Runs inside the QEMU test guest: finds QEMU's emulated CD/DVD drive through
 // the engine's pass-through provider, reads the disc through the command core
-// and makes the read-only drive refuse a WRITE (10); a second drive without a
+// and makes the read-only drive refuse a WRITE (10); the engine's media code,
+// capabilities, disc record, used blocks and capacity of the pressed disc
+// agree with what the guest kernel and QEMU report; a second drive without a
 // disc must be found too and report that no medium is present.
 // Prints one line per check on the console and "ZV-RESULT PASSED" only when
 // every check passed.
@@ -8,8 +10,13 @@
 //   zelvane_qemu_drive_check --kind ide|scsi --volume VOLUME_ID
 #include "sxASPI/Transport.h"
 #include "sxConst/EngineTexts.h"
+#include "sxDrvLib/CapabilitySet.h"
 #include "sxDrvLib/DriveDisplayName.h"
 #include "sxDrvLib/ScsiDevice.h"
+
+#include "kernel_view.h"
+
+#include <linux/cdrom.h>
 
 #include <cstdio>
 #include <cstring>
@@ -81,19 +88,31 @@ std::string hexByte(uint8_t value)
     return buffer;
 }
 
-// What QEMU 7.2's two drive models answer.
+// What QEMU 7.2's two drive models answer. Both answer page 2Ah with bytes
+// 2-4 = 3B 00 7x (reads CD-R/RW, DVD-ROM, DVD-R/RW, DVD-RAM, writes nothing);
+// the ATAPI model refuses the page's default values, from which the engine
+// takes its capability bits, and answers READ TOC format 4 with the TOC
+// (it reads the format from byte 9), which is no ATIP.
 struct DriveModel {
     std::string product;
     uint8_t writeSenseKey;
     uint8_t writeAsc;
     std::string writeErrorText;
+    bool defaultCapabilitiesPage;
 };
 
 DriveModel modelFor(const std::string &kind)
 {
     if (kind == "ide")
-        return {"QEMU DVD-ROM", 0x05, 0x20, "ILLEGAL REQUEST (INVALID COMMAND OPERATION CODE)"};
-    return {"QEMU CD-ROM", 0x07, 0x27, "DATA PROTECT (WRITE PROTECTED)"};
+        return {"QEMU DVD-ROM", 0x05, 0x20, "ILLEGAL REQUEST (INVALID COMMAND OPERATION CODE)", false};
+    return {"QEMU CD-ROM", 0x07, 0x27, "DATA PROTECT (WRITE PROTECTED)", true};
+}
+
+std::string hexWord(uint32_t value)
+{
+    char buffer[12];
+    std::snprintf(buffer, sizeof buffer, "%05X", value);
+    return buffer;
 }
 
 ZvSrbExec readWriteRequest(uint8_t opcode, uint32_t lba, std::vector<uint8_t> &buffer)
@@ -214,6 +233,63 @@ void checkRefusedWrite(CheckLog &log, zelvane::TSCSIDevice &device, const DriveM
     }
 }
 
+// The pressed disc as the engine sees it, against the guest kernel's view and
+// QEMU's answers. Both models report profile 0008h (CD-ROM) for a small image;
+// the kernel decodes page 2Ah as the engine does, sizes the block device from
+// READ CAPACITY and reads the TOC for the disc status and the last session.
+// QEMU answers neither READ TRACK INFORMATION nor READ FORMAT CAPACITIES nor a
+// real ATIP, so the engine's figures come from READ CAPACITY alone: used
+// blocks and (without an ATIP) capacity are its last LBA, the disc record,
+// which READ CAPACITY only fills when READ DISC INFORMATION fails, holds none.
+void checkPressedDisc(CheckLog &log, zelvane::TSCSIDevice &device, const DriveModel &model)
+{
+    using namespace zelvane;
+    const KernelView kernel = ReadKernelView("sr0");
+    log.expect("kernel view", kernel.blocks.has_value() && !kernel.abilities.empty() && kernel.discStatus,
+               "size, cdrom info and disc status read");
+    if (!kernel.blocks || kernel.abilities.empty() || !kernel.discStatus)
+        return;
+    const std::string lastLba = std::to_string(*kernel.blocks - 1);
+
+    log.expect("media code", "1", std::to_string(device.GetMediaCode()));
+    log.expect("media name", "CD-ROM", device.GetMediaName());
+
+    const CapabilitySet capabilities = device.Capabilities();
+    const CapabilitySet reads = kReadsCdR | kReadsCdRw | kReadsDvdRom | kReadsDvdR | kReadsDvdRw | kReadsDvdRam;
+    log.expect("capability set", hexWord(model.defaultCapabilitiesPage ? reads : 0), hexWord(capabilities));
+    const std::pair<const char *, CapabilitySet> abilities[] = {
+        {"Can read DVD", kReadsDvdRom},   {"Can write CD-R", kWritesCdR},       {"Can write CD-RW", kWritesCdRw},
+        {"Can write DVD-R", kWritesDvdR}, {"Can write DVD-RAM", kWritesDvdRam}};
+    for (const auto &[ability, bit] : abilities) {
+        if (!model.defaultCapabilitiesPage && bit == kReadsDvdRom)
+            continue; // the engine has no read bits from this model
+        const auto found = kernel.abilities.find(ability);
+        const std::string kernelSays = found == kernel.abilities.end() ? "?" : std::to_string(found->second);
+        log.expect(std::string("capability as the kernel's \"") + ability + "\"", kernelSays,
+                   (capabilities & bit) ? "1" : "0");
+    }
+
+    // A complete data CD of one session: the kernel's CDS_DATA_1, its last session at 0.
+    log.expect("kernel disc status", std::to_string(CDS_DATA_1), std::to_string(*kernel.discStatus));
+    log.expect("kernel sessions", "one",
+               kernel.multisession || kernel.lastSessionLba.value_or(1) != 0 ? "several" : "one");
+    const TDisc disc = device.DiscInformation();
+    log.expect("disc record valid", disc.valid, disc.valid ? "valid" : "not valid");
+    log.expect("disc record sessions", "1-1", std::to_string(disc.firstSession) + "-" + std::to_string(disc.lastSession));
+    log.expect("disc record status", "2/3", std::to_string(disc.discStatus) + "/" + std::to_string(disc.lastSessionState));
+    log.expect("disc record profile", "0008",
+               hexByte(static_cast<uint8_t>(disc.profile >> 8)) + hexByte(static_cast<uint8_t>(disc.profile)));
+    log.expect("disc record media text", "CD-ROM", disc.mediaText);
+    log.expect("disc record capacity/used", "0/0", std::to_string(disc.capacity) + "/" + std::to_string(disc.used));
+    log.expect("disc status", "2", std::to_string(device.DiscStatus()));
+    log.expect("recorded sessions", "1", std::to_string(device.RecordedSessions()));
+    log.expect("used blocks (the kernel's size less one)", lastLba, std::to_string(device.UsedBlocks()));
+    // The ATAPI model's TOC in place of an ATIP counts as no ATIP: the short
+    // capacity gives way to READ CAPACITY. The SCSI model refuses the ATIP,
+    // and neither format capacities nor track information follow.
+    log.expect("capacity", model.defaultCapabilitiesPage ? "0" : lastLba, std::to_string(device.Capacity()));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -249,6 +325,7 @@ int main(int argc, char **argv)
     if (device.HasSelection()) {
         checkRead(log, device, volume);
         checkRefusedWrite(log, device, model);
+        checkPressedDisc(log, device, model);
     }
     checkSelection(log, device, model, lines[1], kEmptyDrive);
     if (device.HasSelection())

@@ -44,12 +44,13 @@ TEST_F(DriveSettings, ModePagesAnswerAndValidate)
     EXPECT_EQ(page.data[8], 0x05);
     EXPECT_EQ(page.data[8 + 4], 0x08);
 
-    // A CD takes raw, session-at-once and track-at-once; a DVD-R only the latter two incremental/DAO.
-    EXPECT_TRUE(setWriteParameters(0x03, 0x00, 0x01).ok());
+    // A CD takes session-at-once and track-at-once, but no raw recording (it
+    // does not offer it); a DVD-R only incremental and disc-at-once.
+    EXPECT_SENSE(setWriteParameters(0x03, 0x00, 0x01), 0x05, 0x26, 0x00);
     EXPECT_TRUE(setWriteParameters(0x02, 0x00, 0x00).ok());
     EXPECT_TRUE(setWriteParameters(0x01, 0x00, 0x00).ok());
     EXPECT_SENSE(setWriteParameters(0x01, 0x00, 0x07), 0x05, 0x26, 0x00);
-    // Raw 2352-byte blocks cannot carry our 2048-byte writes.
+    // Raw 2352-byte blocks in track-at-once cannot carry our 2048-byte writes.
     EXPECT_SENSE(write(0, 1), 0x05, 0x64, 0x00);
     ASSERT_TRUE(setWriteParameters(0x01, 0x04).ok());
     EXPECT_TRUE(write(0, 1).ok());
@@ -92,7 +93,60 @@ TEST_F(DriveSettings, ConfigurationReportsProfileAndWriteFeatures)
     EXPECT_SENSE(in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8), 0x05, 0x20, 0x00);
     ASSERT_EQ(tool("model --no-disc-information"), 0);
     ASSERT_EQ(tool("load"), 0);
+    // The disc that came in is reported first, as a unit attention.
+    EXPECT_SENSE(discInfo(), 0x06, 0x28, 0x00);
     EXPECT_SENSE(discInfo(), 0x05, 0x20, 0x00);
+}
+
+TEST_F(DriveSettings, StatusQueriesAnswerAsTheFeaturesPromise)
+{
+    ASSERT_EQ(tool("insert dvd-r --capacity 100000"), 0);
+    // The new medium is a media event, reported once, before the unit attention is taken.
+    const auto mediaEvent = [this] { return in({0x4A, 0x01, 0, 0, 0x10, 0, 0, 0, 8, 0}, 8); };
+    auto event = mediaEvent();
+    ASSERT_TRUE(event.ok());
+    EXPECT_EQ(event.data[2], 4);    // media class
+    EXPECT_EQ(event.data[4], 2);    // new media
+    EXPECT_EQ(event.data[5], 0x02); // present, tray closed
+    EXPECT_EQ(mediaEvent().data[4], 0);
+    EXPECT_SENSE(in({0x4A, 0x00, 0, 0, 0x10, 0, 0, 0, 8, 0}, 8), 0x05, 0x24, 0x00); // polled only
+    ASSERT_TRUE(waitReady(2000));
+
+    // GET PERFORMANCE: the length tells every write speed; the host's maximum bounds what comes.
+    auto speeds = in({0xAC, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x03, 0}, 8 + 16);
+    ASSERT_TRUE(speeds.ok());
+    EXPECT_EQ(speeds.be32(0), 4u + 4 * 16);
+    EXPECT_EQ(speeds.be32(8 + 4), 99999u);
+    EXPECT_EQ(speeds.be32(8 + 12), 22160u); // fastest first
+    auto nominal = in({0xAC, 0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0x00, 0}, 8 + 16);
+    EXPECT_EQ(nominal.data[4] & 0x02, 0x02); // write performance
+    EXPECT_EQ(nominal.be32(8 + 8), 99999u);
+    EXPECT_SENSE(in({0xAC, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x01, 0}, 24), 0x05, 0x24, 0x00);
+
+    // READ DISC STRUCTURE: the data zone of the physical format, the list of structures.
+    auto pfi = in({0xAD, 0, 0, 0, 0, 0, 0, 0x00, 0x08, 0x04, 0, 0}, 2052);
+    ASSERT_TRUE(pfi.ok());
+    EXPECT_EQ(pfi.be16(0), 2050);
+    EXPECT_EQ(pfi.data[4] >> 4, 2); // DVD-R
+    EXPECT_EQ(pfi.be32(4 + 8) - pfi.be32(4 + 4), 99999u);
+    auto list = in({0xAD, 0, 0, 0, 0, 0, 0, 0xFF, 0, 64, 0, 0}, 64);
+    bool prerecorded = false;
+    for (size_t at = 4; at + 4 <= size_t{list.be16(0)} + 2; at += 4)
+        prerecorded |= list.data[at] == 0x0E && (list.data[at + 1] & 0x40);
+    EXPECT_TRUE(prerecorded);
+    EXPECT_TRUE(in({0xAD, 0, 0, 0, 0, 0, 0, 0x0E, 0, 64, 0, 0}, 64).ok());
+    EXPECT_SENSE(in({0xAD, 0, 0, 0, 0, 0, 0, 0x11, 0, 64, 0, 0}, 64), 0x05, 0x24, 0x00); // DVD+ only
+    insert(MediaKind::CdRw, 50000);
+    EXPECT_SENSE(in({0xAD, 0, 0, 0, 0, 0, 0, 0x00, 0x08, 0x04, 0, 0}, 2052), 0x05, 0x30, 0x02);
+
+    // CD: incremental streaming with underrun protection and link size 7;
+    // session at once but no raw recording.
+    auto streaming = in({0x46, 0x02, 0x00, 0x21, 0, 0, 0, 0, 24, 0}, 24);
+    EXPECT_EQ(streaming.data[8 + 6] & 0x01, 0x01);
+    EXPECT_EQ(streaming.data[8 + 7], 1);
+    EXPECT_EQ(streaming.data[8 + 8], 7);
+    auto atOnce = in({0x46, 0x02, 0x00, 0x2E, 0, 0, 0, 0, 16, 0}, 16);
+    EXPECT_EQ(atOnce.data[8 + 4] & 0x38, 0x20);
 }
 
 TEST_F(DriveSettings, BufferFillsWithWritesAndDrainsAtTheSelectedSpeed)
@@ -148,12 +202,14 @@ TEST_F(DriveSettings, RecordingSupportCommandsCheckMediumAndParameters)
     EXPECT_SENSE(out({0xB6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0}, std::vector<uint8_t>(20, 0)), 0x05, 0x1A, 0x00);
 
     // A cue sheet belongs to session-at-once on CD.
-    std::vector<uint8_t> cue(16, 0);
-    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x30, 0x00);
+    // Lead-in; track 1 with its pre-gap at 00:00:00 and its start at 00:02:00; lead-out at 00:04:00.
+    const std::vector<uint8_t> cue{0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0,    0x41, 0x01, 0x00, 0x10, 0, 0, 0, 0,
+                                   0x41, 0x01, 0x01, 0x10, 0, 0, 2, 0,    0x41, 0xAA, 0x01, 0x14, 0, 0, 4, 0};
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue), 0x05, 0x30, 0x00);
     insert(MediaKind::CdR, 50000);
-    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue), 0x05, 0x2C, 0x00);
+    EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue), 0x05, 0x2C, 0x00);
     ASSERT_TRUE(setWriteParameters(0x02, 0x00).ok());
-    EXPECT_TRUE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}, cue).ok());
+    EXPECT_TRUE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 32, 0}, cue).ok());
     EXPECT_SENSE(out({0x5D, 0, 0, 0, 0, 0, 0, 0, 12, 0}, std::vector<uint8_t>(12, 0)), 0x05, 0x1A, 0x00);
     // SEND DVD STRUCTURE has no meaning on a CD.
     EXPECT_SENSE(out({0xBF, 0, 0, 0, 0, 0, 0, 0x0F, 0, 22, 0, 0}, stamp), 0x05, 0x30, 0x00);

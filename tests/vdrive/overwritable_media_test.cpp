@@ -7,7 +7,12 @@ namespace {
 
 using OverwritableMedia = VirtualDriveTest;
 
-const std::vector<uint8_t> kPlusRwFormat{0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
+// FORMAT UNIT parameter list: immediate, one descriptor of `blocks` blocks.
+std::vector<uint8_t> formatList(uint32_t blocks, uint8_t type, uint32_t parameter)
+{
+    return {0x00, 0x82, 0x00, 0x08, uint8_t(blocks >> 24), uint8_t(blocks >> 16), uint8_t(blocks >> 8), uint8_t(blocks),
+            uint8_t(type << 2), uint8_t(parameter >> 16), uint8_t(parameter >> 8), uint8_t(parameter)};
+}
 
 TEST_F(OverwritableMedia, NewDvdPlusRwRefusesWritesUntilFormatted)
 {
@@ -23,7 +28,10 @@ TEST_F(OverwritableMedia, NewDvdPlusRwRefusesWritesUntilFormatted)
     EXPECT_EQ(capacities.be32(12), 200000u);
     EXPECT_EQ(capacities.data[16], 0x98); // format type 26h
 
-    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, kPlusRwFormat).ok());
+    // A format is taken only as READ FORMAT CAPACITIES offers it.
+    EXPECT_SENSE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(200001, 0x26, 0)), 0x05, 0x26, 0x00);
+    EXPECT_SENSE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(200000, 0x00, 2048)), 0x05, 0x26, 0x00);
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(200000, 0x26, 0)).ok());
     const auto busy = testUnitReady();
     EXPECT_SENSE(busy, 0x02, 0x04, 0x04);
     EXPECT_EQ(busy.sense[15] & 0x80, 0x80); // progress indication valid
@@ -49,8 +57,8 @@ TEST_F(OverwritableMedia, DvdRamWritesAnywhereAndCannotBeBlanked)
     ASSERT_TRUE(write(50000, 3).ok());
     ASSERT_TRUE(write(7, 1).ok());
     EXPECT_SENSE(in({0xA1, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 0x05, 0x30, 0x00);
-    const std::vector<uint8_t> ramFormat{0x00, 0x82, 0x00, 0x08, 0x00, 0x22, 0x21, 0x20, 0x00, 0x00, 0x08, 0x00};
-    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, ramFormat).ok());
+    EXPECT_SENSE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(100000, 0x00, 512)), 0x05, 0x26, 0x00);
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(100000, 0x00, 2048)).ok());
     ASSERT_TRUE(waitReady(5000));
     EXPECT_EQ(read(50000, 1).data[0], 0x00); // formatting wiped the data
 }
@@ -88,14 +96,16 @@ TEST_F(OverwritableMedia, RestrictedOverwriteTakesWholePacketsAndBlanksToSequent
     ASSERT_TRUE(waitReady(5000));
     config = in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8);
     EXPECT_EQ(config.be16(6), 0x0014);
-    // After a minimal blank a DVD-RW only takes disc-at-once recording.
+    // After a minimal blank a DVD-RW only takes disc-at-once recording,
+    // into a reserved track.
     EXPECT_SENSE(write(0, 16), 0x05, 0x64, 0x00);
     ASSERT_TRUE(setWriteParameters(0x42, 0x05).ok());
+    EXPECT_SENSE(write(0, 16), 0x05, 0x2C, 0x00);
+    ASSERT_TRUE(in({0x53, 0, 0, 0, 0, 0, 0, 0, 16, 0}).ok());
     EXPECT_TRUE(write(0, 16).ok());
 
     // Quick format back to restricted overwrite: the volume grows from 0.
-    const std::vector<uint8_t> quick{0x00, 0x82, 0x00, 0x08, 0x00, 0x23, 0x05, 0x40, 0x54, 0x00, 0x00, 0x10};
-    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, quick).ok());
+    ASSERT_TRUE(out({0x04, 0x11, 0, 0, 0, 0}, formatList(100000, 0x15, 16)).ok());
     ASSERT_TRUE(waitReady(5000));
     EXPECT_EQ(trackInfo(1).be32(24), 0u);
     EXPECT_SENSE(write(32, 16), 0x05, 0x21, 0x02); // beyond the formatted end

@@ -94,6 +94,8 @@ void VirtualDriveTest::insert(MediaKind kind, uint32_t capacity)
     DriveState s = store.load();
     store.clearImage();
     s.insert(Disc::blank(kind, capacity), nowMs());
+    // The host has taken the report of the new medium.
+    s.unitAttention = false;
     store.save(s);
 }
 

@@ -21,6 +21,7 @@ std::vector<uint8_t> fileBytes(const std::filesystem::path &path)
 TEST_F(SharedState, DiscWrittenHereIsReadByAnotherProcess)
 {
     ASSERT_EQ(tool("insert cd-r --capacity 40000"), 0);
+    ASSERT_TRUE(waitReady(2000));
     ASSERT_TRUE(setWriteParameters(0x41, 0xC4).ok());
     ASSERT_TRUE(write(0, 20, 0x61).ok());
     ASSERT_TRUE(closeSession().ok());
@@ -48,8 +49,10 @@ TEST_F(SharedState, DiscWrittenHereIsReadByAnotherProcess)
 
     // A pressed disc made by the tool reads back through the provider.
     ASSERT_EQ(tool("insert-rom " + second.string() + " --dvd"), 0);
+    // GET CONFIGURATION answers before the medium change is reported; READ does not.
     auto config = in({0x46, 0x02, 0, 0, 0, 0, 0, 0, 8, 0}, 8);
     EXPECT_EQ(config.be16(6), 0x0010);
+    EXPECT_SENSE(read(9, 1), 0x06, 0x28, 0x00);
     EXPECT_EQ(read(9, 1).data[2047], 0x62);
     EXPECT_SENSE(read(10, 1), 0x05, 0x21, 0x00);
     EXPECT_SENSE(write(10, 1), 0x07, 0x27, 0x00);

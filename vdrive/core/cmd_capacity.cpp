@@ -1,5 +1,6 @@
 // READ CAPACITY, READ FORMAT CAPACITIES and READ BUFFER CAPACITY.
 #include "core/commands.h"
+#include "core/format_offers.h"
 #include "core/timing.h"
 
 namespace zelvane::vdrive {
@@ -40,31 +41,13 @@ void readFormatCapacities(CommandContext &ctx)
         appendCapacity(answer, traitsOf(MediaKind::DvdPlusR).defaultCapacity, NoMedium, kSectorSize);
     } else {
         const uint32_t capacity = disc.capacity;
-        switch (disc.kind) {
-        case MediaKind::DvdPlusRw:
-            appendCapacity(answer, capacity, disc.formatted ? Formatted : Unformatted, kSectorSize);
-            appendCapacity(answer, capacity, 0x26 << 2, 0);
-            break;
-        case MediaKind::DvdRam:
-            appendCapacity(answer, capacity, Formatted, kSectorSize);
-            appendCapacity(answer, capacity, 0x00 << 2, kSectorSize);
-            break;
-        case MediaKind::DvdRwRestricted:
-            appendCapacity(answer, capacity, Formatted, kSectorSize);
-            appendCapacity(answer, capacity, 0x00 << 2, kSectorSize);
-            appendCapacity(answer, capacity, 0x10 << 2, kEccBlock);
-            appendCapacity(answer, capacity, 0x13 << 2, kEccBlock);
-            break;
-        case MediaKind::DvdRwSequential:
-            appendCapacity(answer, capacity, disc.status() == DiscStatus::Blank ? Unformatted : Formatted, kSectorSize);
-            appendCapacity(answer, capacity, 0x00 << 2, kSectorSize);
-            appendCapacity(answer, capacity, 0x10 << 2, kEccBlock);
-            appendCapacity(answer, capacity, 0x15 << 2, kEccBlock);
-            break;
-        default:
-            appendCapacity(answer, capacity, Formatted, kSectorSize);
-            break;
-        }
+        // The current/maximum descriptor, then every format the disc takes.
+        const bool formatted = disc.kind == MediaKind::DvdPlusRw   ? disc.formatted
+                               : disc.kind == MediaKind::DvdRwSequential ? disc.status() != DiscStatus::Blank
+                                                                           : true;
+        appendCapacity(answer, capacity, formatted ? Formatted : Unformatted, kSectorSize);
+        for (const auto &offer : formatOffers(disc))
+            appendCapacity(answer, offer.blocks, static_cast<uint8_t>(offer.type << 2), offer.parameter);
     }
     answer[3] = static_cast<uint8_t>(answer.size() - 4);
     ctx.respond(answer, ctx.be16(7));

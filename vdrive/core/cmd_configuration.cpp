@@ -56,8 +56,12 @@ std::vector<Feature> features(const DriveState &state)
         {0x0020, 1, false, randomWritable,
          {static_cast<uint8_t>(lastLba >> 24), static_cast<uint8_t>(lastLba >> 16), static_cast<uint8_t>(lastLba >> 8),
           static_cast<uint8_t>(lastLba), 0, 0, 0x08, 0, 0, 16, 0x01, 0}},
-        {0x0021, 1, false, isAny(kind, {M::CdR, M::CdRw, M::DvdR, M::DvdRwSequential}),
-         {0x00, 0x01, 0x40, 0x01, 16, 0, 0, 0}},
+        // Incremental streaming: data block types, buffer underrun free, one
+        // link size. A minimally blanked DVD-RW is written at once only.
+        {0x0021, 1, false,
+         isAny(kind, {M::CdR, M::CdRw, M::DvdR}) || (kind == M::DvdRwSequential && !disc.quickBlanked),
+         {static_cast<uint8_t>(cdMedium ? 0x05 : 0x01), 0x00, 0x01, 0x01, static_cast<uint8_t>(cdMedium ? 7 : 16), 0,
+          0, 0}},
         {0x0023, 0, false, isAny(kind, {M::DvdPlusRw, M::DvdRam, M::DvdRwSequential, M::DvdRwRestricted}), {}},
         {0x0024, 0, false, kind == M::DvdRam, {0x80, 0, 0, 0}},
         {0x0026, 0, false, kind == M::DvdRwRestricted, {}},
@@ -65,7 +69,8 @@ std::vector<Feature> features(const DriveState &state)
         {0x002B, 0, false, kind == M::DvdPlusR, {0x01, 0, 0, 0}},
         {0x002C, 0, false, isAny(kind, {M::DvdRwRestricted, M::DvdRwSequential}), {0x0F, 0, 0, 0}},
         {0x002D, 2, false, isAny(kind, {M::CdR, M::CdRw}), {0x46, 0, 0x3F, 0xFF}},
-        {0x002E, 0, false, isAny(kind, {M::CdR, M::CdRw}), {0x7E, 0x00, 0x0C, 0x00}},
+        // Session at once with test write; no raw recording.
+        {0x002E, 0, false, isAny(kind, {M::CdR, M::CdRw}), {0x66, 0x00, 0x0C, 0x00}},
         {0x002F, 1, false, isAny(kind, {M::DvdR, M::DvdRwSequential}), {0x46, 0, 0, 0}},
         {0x0100, 0, true, true, {}},
         {0x0105, 0, true, true, {0, 0, 0, 0}},

@@ -93,6 +93,9 @@ void readTrackInformation(CommandContext &ctx)
         if (track->reserved)
             flags |= 0x80; // reserved track
     }
+    // Restricted overwrite is written in fixed packets of one ECC block;
+    // sequential DVD tracks are not (FP clear), though their packets are one
+    // ECC block too.
     const bool fixedPackets = disc.kind == MediaKind::DvdRwRestricted;
     if (fixedPackets)
         flags |= 0x30;

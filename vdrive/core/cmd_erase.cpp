@@ -1,16 +1,18 @@
 // BLANK and FORMAT UNIT: they change the disc at once and then keep the
 // drive "not ready, in progress" for the time the work takes.
 #include "core/commands.h"
+#include "core/format_offers.h"
 #include "core/timing.h"
 
 namespace zelvane::vdrive {
 
 namespace {
 
-// The image's blocks are gone with the old layout.
-void runErase(CommandContext &ctx, Activity activity, int64_t duration, bool immediate)
+// The image's blocks are gone with the old layout, unless the format keeps them.
+void runErase(CommandContext &ctx, Activity activity, int64_t duration, bool immediate, bool keepData = false)
 {
-    ctx.store.clearImage();
+    if (!keepData)
+        ctx.store.clearImage();
     ctx.state.bufferFill = 0;
     if (immediate)
         startOperation(ctx.state, activity, ctx.now, duration);
@@ -52,12 +54,16 @@ void formatUnit(CommandContext &ctx)
     const uint8_t formatType = list[8] >> 2;
     const uint32_t blocks = uint32_t{list[4]} << 24 | uint32_t{list[5]} << 16 | uint32_t{list[6]} << 8 | list[7];
     const uint32_t parameter = uint32_t{list[9]} << 16 | uint32_t{list[10]} << 8 | list[11];
-    if (blocks == 0)
+    // Only a format READ FORMAT CAPACITIES offers, with at most its blocks
+    // (DVD+RW also takes "as many as fit") and its type dependent parameter.
+    const auto offer = offeredFormat(ctx.state.disc, formatType);
+    if (!offer)
         sense::invalidFieldInParameterList();
-    if (ctx.state.disc.kind == MediaKind::DvdRam && formatType == 0x00 && parameter != kSectorSize)
+    const bool fitsAll = formatType == 0x26 && blocks == 0xFFFFFFFF;
+    if (blocks == 0 || (blocks > offer->blocks && !fitsAll) || parameter != offer->parameter)
         sense::invalidFieldInParameterList();
     ctx.state.disc.format(formatType);
-    runErase(ctx, Activity::Formatting, formatDurationMs(ctx.state, formatType), immediate);
+    runErase(ctx, Activity::Formatting, formatDurationMs(ctx.state, formatType), immediate, formatType == 0x13);
 }
 
 } // namespace

@@ -58,8 +58,13 @@ void testUnitReady(CommandContext &ctx)
 void requestSense(CommandContext &ctx)
 {
     Sense current;
-    if (auto condition = notReadyCondition(ctx.state, ctx.now))
+    if (ctx.state.unitAttention) {
+        current = Sense{sense::kUnitAttention, 0x28, 0x00, std::nullopt};
+        ctx.state.unitAttention = false;
+        ctx.dirty = true;
+    } else if (auto condition = notReadyCondition(ctx.state, ctx.now)) {
         current = *condition;
+    }
     const auto bytes = current.fixedFormat();
     ctx.respond(std::vector<uint8_t>(bytes.begin(), bytes.end()), ctx.at(4));
 }
@@ -73,14 +78,12 @@ void startStopUnit(CommandContext &ctx)
     if (!start) {
         if (ctx.state.removalPrevented)
             sense::removalPrevented();
-        ctx.state.trayOpen = true;
+        ctx.state.openTray();
         ctx.dirty = true;
         return;
     }
     if (ctx.state.trayOpen) {
-        ctx.state.trayOpen = false;
-        if (ctx.state.disc.present())
-            startOperation(ctx.state, Activity::Loading, ctx.now, loadDurationMs(ctx.state));
+        ctx.state.closeTray(ctx.now, loadDurationMs(ctx.state));
         ctx.dirty = true;
     }
 }

@@ -1,4 +1,5 @@
 // READ (10), WRITE (10) and SYNCHRONIZE CACHE.
+#include "core/at_once_recording.h"
 #include "core/commands.h"
 #include "core/timing.h"
 #include "core/write_parameters.h"
@@ -49,6 +50,27 @@ void read10(CommandContext &ctx)
     ctx.delayMs = readDurationMs(ctx.state, buffer.size());
 }
 
+// Session-at-once on CD: the blocks before the program area (the first
+// track's pre-gap) are taken and dropped.
+void writeSessionAtOnce(CommandContext &ctx, uint32_t lba, uint32_t count)
+{
+    DriveState &state = ctx.state;
+    const auto write = checkSessionAtOnceWrite(state, static_cast<int32_t>(lba), count);
+    for (const auto &fault : state.faults.writeErrors)
+        if (hits(lba, count, fault.lba))
+            fail(fault.key, fault.asc, fault.ascq);
+    auto buffer = transferBuffer(ctx, count);
+    if (write.dropped < count && !simulating(state)) {
+        const uint32_t first = lba + write.dropped;
+        ctx.store.writeBlocks(first, buffer.subspan(size_t{write.dropped} * kSectorSize));
+        state.disc.extendOpenTrack(first + (count - write.dropped));
+    }
+    state.cueNext = write.next;
+    ctx.dirty = true;
+    ctx.delayMs = fillBuffer(state, buffer.size(), ctx.now);
+    ctx.transferred = buffer.size();
+}
+
 void write10(CommandContext &ctx)
 {
     const uint32_t lba = ctx.be32(2);
@@ -57,6 +79,8 @@ void write10(CommandContext &ctx)
     checkWriteMode(state);
     if (count == 0)
         return;
+    if (sessionAtOnce(state))
+        return writeSessionAtOnce(ctx, lba, count);
     const bool simulate = simulating(state);
     if (simulate) {
         // A test write follows the host along the disc without recording anything.
@@ -67,6 +91,8 @@ void write10(CommandContext &ctx)
             sense::lbaOutOfRange();
     } else {
         state.disc.checkWritable(lba, count);
+        if (discAtOnce(state))
+            checkDiscAtOnceWrite(state.disc, lba);
     }
     for (const auto &fault : state.faults.writeErrors)
         if (hits(lba, count, fault.lba))
@@ -81,11 +107,17 @@ void write10(CommandContext &ctx)
     ctx.dirty = true;
 }
 
+// The flush also ends recording at once: the cue sheet's session is laid
+// down on a CD, the reserved track and the disc are closed on a DVD-R/-RW.
 void synchronizeCache(CommandContext &ctx)
 {
     DriveState &state = ctx.state;
     drainBuffer(state, ctx.now);
     const int64_t duration = flushDurationMs(state);
+    if (sessionAtOnce(state))
+        finishSessionAtOnce(state);
+    else if (discAtOnce(state))
+        finishDiscAtOnce(state);
     if (ctx.at(1) & 0x02)
         startOperation(state, Activity::Flushing, ctx.now, duration);
     else if (state.speedMode == SpeedMode::Realtime)

@@ -1,5 +1,6 @@
 // CLOSE TRACK/SESSION, RESERVE TRACK, SEND OPC INFORMATION,
 // SEND DVD STRUCTURE, SET STREAMING, SET CD SPEED and SEND CUE SHEET.
+#include "core/at_once_recording.h"
 #include "core/commands.h"
 #include "core/timing.h"
 #include "core/write_parameters.h"
@@ -131,10 +132,11 @@ void setStreaming(CommandContext &ctx)
 
 void sendCueSheet(CommandContext &ctx)
 {
-    const Disc &disc = ctx.state.disc;
+    DriveState &state = ctx.state;
+    const Disc &disc = state.disc;
     if (!disc.cd() || disc.recording() != Recording::Sequential)
         sense::incompatibleMedium();
-    if (writeType(ctx.state) != WriteType::SessionAtOnce)
+    if (writeType(state) != WriteType::SessionAtOnce)
         sense::commandSequenceError(); // a cue sheet belongs to session-at-once recording
     const uint32_t length = uint32_t{ctx.at(6)} << 16 | ctx.be16(7);
     const auto sheet = ctx.parameters(length);
@@ -142,6 +144,10 @@ void sendCueSheet(CommandContext &ctx)
         sense::parameterListLengthError();
     if (!disc.invisibleTrack() || disc.invisibleTrack()->recorded != 0)
         sense::commandSequenceError();
+    const SessionPlan plan = planSession(sheet, disc);
+    state.cueSheet.assign(sheet.begin(), sheet.end());
+    state.cueNext = plan.nextHostBlock(plan.points.front().lba);
+    ctx.dirty = true;
 }
 
 void setCdSpeed(CommandContext &ctx)

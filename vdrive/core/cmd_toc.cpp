@@ -1,5 +1,9 @@
-// READ TOC/PMA/ATIP: formatted TOC (0), session information (1) and ATIP (4).
+// READ TOC/PMA/ATIP: formatted TOC (0), session information (1), full TOC
+// (2), PMA (3), ATIP (4) and CD-TEXT (5).
 #include "core/commands.h"
+
+#include <algorithm>
+#include <array>
 
 namespace zelvane::vdrive {
 
@@ -87,6 +91,98 @@ void sessionInformation(CommandContext &ctx, bool msf)
     ctx.respond(answer, ctx.be16(7));
 }
 
+// One 11-byte entry of the full TOC or the PMA: session, ADR/control, POINT,
+// the running time fields and the P time fields.
+void appendEntry(std::vector<uint8_t> &out, uint8_t session, uint8_t adrControl, uint8_t point,
+                 std::array<uint8_t, 3> time, uint8_t zero, std::array<uint8_t, 3> ptime)
+{
+    out.insert(out.end(), {session, adrControl, 0, point, time[0], time[1], time[2], zero, ptime[0], ptime[1], ptime[2]});
+}
+
+std::array<uint8_t, 3> msfOf(uint32_t lba)
+{
+    std::vector<uint8_t> bytes(4, 0);
+    putMsf(bytes, 0, lba);
+    return {bytes[1], bytes[2], bytes[3]};
+}
+
+constexpr std::array<uint8_t, 3> kNoTime{0, 0, 0};
+constexpr uint8_t kDataTrack = 0x14;  // ADR 1, data track recorded uninterrupted
+constexpr uint8_t kMode5Pointer = 0x54; // ADR 5, data
+
+void fullToc(CommandContext &ctx)
+{
+    const Disc &disc = ctx.state.disc;
+    if (!disc.cd())
+        sense::invalidFieldInCdb();
+    const auto tracks = tocTracks(disc);
+    if (tracks.empty())
+        sense::invalidFieldInCdb();
+    const uint32_t firstSession = std::max<uint32_t>(ctx.at(6), 1);
+    const uint32_t lastSession = tracks.back()->session;
+    if (firstSession > lastSession)
+        sense::invalidFieldInCdb();
+    const bool recordable = disc.recording() == Recording::Sequential;
+    std::vector<uint8_t> answer(4, 0);
+    answer[2] = static_cast<uint8_t>(tracks.front()->session);
+    answer[3] = static_cast<uint8_t>(lastSession);
+    for (uint32_t session = firstSession; session <= lastSession; ++session) {
+        std::vector<const Track *> own;
+        for (const Track *track : tracks)
+            if (track->session == session)
+                own.push_back(track);
+        if (own.empty())
+            continue;
+        const auto s = static_cast<uint8_t>(session);
+        appendEntry(answer, s, kDataTrack, 0xA0, kNoTime, 0, {static_cast<uint8_t>(own.front()->number), 0x00, 0});
+        appendEntry(answer, s, kDataTrack, 0xA1, kNoTime, 0, {static_cast<uint8_t>(own.back()->number), 0, 0});
+        appendEntry(answer, s, kDataTrack, 0xA2, kNoTime, 0, msfOf(trackEnd(disc, *own.back())));
+        for (const Track *track : own)
+            appendEntry(answer, s, static_cast<uint8_t>(0x10 | controlOf(disc, *track)),
+                        static_cast<uint8_t>(track->number), kNoTime, 0, msfOf(track->start));
+        if (!recordable)
+            continue;
+        // Where the next session's program area starts, and the outermost lead-out.
+        const Track *next = nullptr;
+        for (const auto &track : disc.tracks)
+            if (track.session == session + 1 && !next)
+                next = &track;
+        if (next)
+            appendEntry(answer, s, kMode5Pointer, 0xB0, msfOf(next->start), session == 1 ? 2 : 1, msfOf(disc.capacity));
+        if (session == 1)
+            appendEntry(answer, s, kMode5Pointer, 0xC0, kNoTime, 0, {kAtipLeadIn[0], kAtipLeadIn[1], kAtipLeadIn[2]});
+    }
+    putBe16(answer, 0, static_cast<uint32_t>(answer.size() - 2));
+    ctx.respond(answer, ctx.be16(7));
+}
+
+// The program memory area of a recordable CD: start and stop of every track written.
+void pma(CommandContext &ctx)
+{
+    const Disc &disc = ctx.state.disc;
+    if (disc.kind != MediaKind::CdR && disc.kind != MediaKind::CdRw)
+        sense::invalidFieldInCdb();
+    std::vector<uint8_t> answer(4, 0);
+    for (const auto &track : disc.tracks) {
+        const uint32_t end = track.closed ? track.end() : track.reserved ? track.start + track.reserved : 0;
+        if (end > track.start)
+            appendEntry(answer, 0, kDataTrack, static_cast<uint8_t>(track.number), msfOf(end - 1), 0,
+                        msfOf(track.start));
+    }
+    putBe16(answer, 0, static_cast<uint32_t>(answer.size() - 2));
+    ctx.respond(answer, ctx.be16(7));
+}
+
+// The discs of this drive carry no CD-TEXT: an empty list on CD media.
+void cdText(CommandContext &ctx)
+{
+    if (!ctx.state.disc.cd())
+        sense::invalidFieldInCdb();
+    std::vector<uint8_t> answer(4, 0);
+    putBe16(answer, 0, 2);
+    ctx.respond(answer, ctx.be16(7));
+}
+
 void atip(CommandContext &ctx)
 {
     const Disc &disc = ctx.state.disc;
@@ -119,8 +215,17 @@ void readToc(CommandContext &ctx)
     case 1:
         sessionInformation(ctx, msf);
         break;
+    case 2:
+        fullToc(ctx);
+        break;
+    case 3:
+        pma(ctx);
+        break;
     case 4:
         atip(ctx);
+        break;
+    case 5:
+        cdText(ctx);
         break;
     default:
         sense::invalidFieldInCdb();

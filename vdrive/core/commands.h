@@ -23,5 +23,7 @@ void addCapacityCommands(std::vector<CommandSpec> &table);
 void addReadWriteCommands(std::vector<CommandSpec> &table);
 void addRecordingCommands(std::vector<CommandSpec> &table);
 void addEraseCommands(std::vector<CommandSpec> &table);
+void addStatusQueryCommands(std::vector<CommandSpec> &table);
+void addDiscStructureCommands(std::vector<CommandSpec> &table);
 
 } // namespace zelvane::vdrive

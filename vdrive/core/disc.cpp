@@ -294,6 +294,15 @@ void Disc::record(uint32_t lba, uint32_t count)
     tracks[static_cast<size_t>(target - tracks.data())].recorded += count;
 }
 
+void Disc::extendOpenTrack(uint32_t end)
+{
+    if (recording() != Recording::Sequential || tracks.empty() || tracks.back().closed)
+        return;
+    Track &open = tracks.back();
+    if (end > open.start)
+        open.recorded = std::max(open.recorded, std::min(end, capacity) - open.start);
+}
+
 void Disc::closeTrack(uint32_t number)
 {
     if (recording() != Recording::Sequential)
@@ -409,13 +418,18 @@ void Disc::format(uint8_t formatType)
         return;
     case MediaKind::DvdRwSequential:
     case MediaKind::DvdRwRestricted: {
-        const bool quick = formatType == 0x15 || formatType == 0x13;
-        if (formatType != 0x00 && formatType != 0x10 && !quick)
-            sense::invalidFieldInParameterList();
-        if (formatType == 0x13 && kind != MediaKind::DvdRwRestricted)
+        if (formatType == 0x13) {
+            // Quick grow: the formatted area of a restricted overwrite disc
+            // grows to the whole disc; what it holds stays.
+            if (kind != MediaKind::DvdRwRestricted)
+                sense::invalidFieldInParameterList();
+            fullyFormatted = true;
+            return;
+        }
+        if (formatType != 0x00 && formatType != 0x10 && formatType != 0x15)
             sense::invalidFieldInParameterList();
         *this = Disc::blank(MediaKind::DvdRwRestricted, capacity);
-        fullyFormatted = !quick;
+        fullyFormatted = formatType != 0x15;
         return;
     }
     default:

@@ -81,6 +81,8 @@ struct Disc {
     // Recording rules; each throws CommandFailure with the drive's sense.
     void checkWritable(uint32_t lba, uint32_t count) const;
     void record(uint32_t lba, uint32_t count);
+    // The open track holds data up to `end` (session-at-once writes).
+    void extendOpenTrack(uint32_t end);
     void closeTrack(uint32_t number);
     void closeSession(bool finalize);
     void reserveTrack(uint32_t blocks);

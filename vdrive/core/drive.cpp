@@ -25,6 +25,8 @@ const std::vector<CommandSpec> &commandTable()
         addReadWriteCommands(all);
         addRecordingCommands(all);
         addEraseCommands(all);
+        addStatusQueryCommands(all);
+        addDiscStructureCommands(all);
         return all;
     }();
     return table;
@@ -46,12 +48,25 @@ CommandResult checkCondition(const Sense &sense)
     return result;
 }
 
+// Commands a pending unit attention lets through: the identification, the
+// sense report (which takes the attention with it) and the two status queries
+// a host polls for media changes.
+bool passesUnitAttention(uint8_t opcode)
+{
+    return opcode == 0x12 || opcode == 0x03 || opcode == 0x46 || opcode == 0x4A;
+}
+
 // Runs the command on loaded state; refusals come back as exceptions.
 void dispatch(CommandContext &ctx)
 {
     const CommandSpec *spec = findCommand(ctx.at(0));
     if (!spec)
         sense::invalidOpcode();
+    if (ctx.state.unitAttention && !passesUnitAttention(ctx.at(0))) {
+        ctx.state.unitAttention = false;
+        ctx.dirty = true;
+        sense::mediumMayHaveChanged();
+    }
     if (spec->needsMedium) {
         if (auto condition = notReadyCondition(ctx.state, ctx.now))
             throw CommandFailure(*condition);

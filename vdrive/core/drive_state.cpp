@@ -23,6 +23,17 @@ std::string hex(const uint8_t *bytes, size_t count)
     return out;
 }
 
+bool parseHex(const std::string &digits, std::vector<uint8_t> &bytes)
+{
+    if (digits.size() % 2 != 0 ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); }))
+        return false;
+    bytes.clear();
+    for (size_t i = 0; i < digits.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
+    return true;
+}
+
 [[noreturn]] void malformed(const std::string &line)
 {
     throw std::runtime_error("malformed drive state line: " + line);
@@ -97,6 +108,29 @@ void DriveState::insert(Disc newDisc, int64_t now)
     bufferFill = 0;
     bufferStampMs = now;
     operation = Operation{Activity::Loading, now, now};
+    cueSheet.clear();
+    unitAttention = true;
+    mediaEvent = MediaEvent::NewMedia;
+}
+
+void DriveState::openTray()
+{
+    if (!trayOpen && disc.present())
+        mediaEvent = MediaEvent::MediaRemoval;
+    trayOpen = true;
+    cueSheet.clear();
+}
+
+void DriveState::closeTray(int64_t now, int64_t loadMs)
+{
+    if (!trayOpen)
+        return;
+    trayOpen = false;
+    if (!disc.present())
+        return;
+    operation = Operation{Activity::Loading, now, now + loadMs};
+    unitAttention = true;
+    mediaEvent = MediaEvent::NewMedia;
 }
 
 std::string DriveState::serialize() const
@@ -131,6 +165,9 @@ std::string DriveState::serialize() const
         out << "fault_hang " << int{op} << '\n';
     out << "fault_busy " << faults.busyUntilMs << '\n';
     out << "fault_not_ready " << faults.notReadyUntilMs << '\n';
+    out << "attention " << unitAttention << ' ' << static_cast<int>(mediaEvent) << '\n';
+    if (!cueSheet.empty())
+        out << "cue_sheet " << hex(cueSheet.data(), cueSheet.size()) << ' ' << cueNext << '\n';
     return out.str();
 }
 
@@ -186,10 +223,10 @@ DriveState DriveState::parse(const std::string &text)
         } else if (key == "write_params") {
             std::string digits;
             in >> digits;
-            ok = digits.size() == 2 * kWriteParametersLength &&
-                 std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); });
-            for (size_t i = 0; ok && i < kWriteParametersLength; ++i)
-                state.writeParameters[i] = static_cast<uint8_t>(std::stoul(digits.substr(2 * i, 2), nullptr, 16));
+            std::vector<uint8_t> bytes;
+            ok = parseHex(digits, bytes) && bytes.size() == kWriteParametersLength;
+            if (ok)
+                std::copy(bytes.begin(), bytes.end(), state.writeParameters.begin());
         } else if (key == "operation") {
             int activity = 0;
             in >> activity >> state.operation.startMs >> state.operation.endMs;
@@ -214,6 +251,15 @@ DriveState DriveState::parse(const std::string &text)
             in >> state.faults.busyUntilMs;
         } else if (key == "fault_not_ready") {
             in >> state.faults.notReadyUntilMs;
+        } else if (key == "attention") {
+            int event = 0;
+            in >> state.unitAttention >> event;
+            ok = event == 0 || event == 2 || event == 3;
+            state.mediaEvent = static_cast<MediaEvent>(event);
+        } else if (key == "cue_sheet") {
+            std::string digits;
+            in >> digits >> state.cueNext;
+            ok = parseHex(digits, state.cueSheet);
         }
         if (!ok || in.fail())
             malformed(line);

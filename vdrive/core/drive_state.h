@@ -50,6 +50,9 @@ struct Operation {
 
 inline constexpr size_t kWriteParametersLength = 52; // page 05h with its two-byte header
 
+// Media events GET EVENT STATUS NOTIFICATION reports once each.
+enum class MediaEvent : uint8_t { None = 0, NewMedia = 2, MediaRemoval = 3 };
+
 struct DriveState {
     bool trayOpen = false;
     Disc disc;
@@ -64,6 +67,10 @@ struct DriveState {
     uint64_t bufferFill = 0;
     int64_t bufferStampMs = 0;
     Faults faults;
+    bool unitAttention = false;          // "medium may have changed" not yet reported
+    MediaEvent mediaEvent = MediaEvent::None;
+    std::vector<uint8_t> cueSheet;       // the session-at-once plan of SEND CUE SHEET
+    int64_t cueNext = 0;                 // next block the host sends in session-at-once
 
     static std::array<uint8_t, kWriteParametersLength> defaultWriteParameters(MediaKind kind);
 
@@ -76,6 +83,9 @@ struct DriveState {
 
     // Puts a new disc in the drive and closes the tray.
     void insert(Disc newDisc, int64_t now);
+    // The tray opens / closes; a disc that comes in is a medium change.
+    void openTray();
+    void closeTray(int64_t now, int64_t loadMs);
 
     std::string serialize() const;
     // Throws std::runtime_error on a malformed file.

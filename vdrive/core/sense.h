@@ -43,6 +43,7 @@ inline constexpr uint8_t kIllegalRequest = 0x05;
 inline constexpr uint8_t kUnitAttention = 0x06;
 inline constexpr uint8_t kDataProtect = 0x07;
 
+[[noreturn]] inline void mediumMayHaveChanged() { fail(kUnitAttention, 0x28, 0x00); }
 [[noreturn]] inline void invalidOpcode() { fail(kIllegalRequest, 0x20, 0x00); }
 [[noreturn]] inline void invalidFieldInCdb() { fail(kIllegalRequest, 0x24, 0x00); }
 [[noreturn]] inline void invalidFieldInParameterList() { fail(kIllegalRequest, 0x26, 0x00); }

@@ -18,6 +18,17 @@ bool simulating(const DriveState &state)
     return testWrite(state) && (kind == MediaKind::CdR || kind == MediaKind::CdRw || dvdMinusSequential(kind));
 }
 
+bool sessionAtOnce(const DriveState &state)
+{
+    const MediaKind kind = state.disc.kind;
+    return (kind == MediaKind::CdR || kind == MediaKind::CdRw) && writeType(state) == WriteType::SessionAtOnce;
+}
+
+bool discAtOnce(const DriveState &state)
+{
+    return dvdMinusSequential(state.disc.kind) && writeType(state) == WriteType::SessionAtOnce;
+}
+
 void validateWriteParameters(std::span<const uint8_t> page, const DriveState &state)
 {
     if (page.size() < kWriteParametersLength || page[1] < kWriteParametersLength - 2)
@@ -37,7 +48,8 @@ void validateWriteParameters(std::span<const uint8_t> page, const DriveState &st
         if (type == 0 && fixedPackets && packetSize != 16)
             sense::invalidFieldInParameterList();
     } else if (kind == MediaKind::CdR || kind == MediaKind::CdRw) {
-        if (type == 4)
+        // Raw recording (2352-byte blocks with sub-channel) is not offered.
+        if (type == 3 || type == 4)
             sense::invalidFieldInParameterList();
         if (type == 0 && fixedPackets && packetSize == 0)
             sense::invalidFieldInParameterList();
@@ -49,7 +61,10 @@ void checkWriteMode(const DriveState &state)
     const MediaKind kind = state.disc.kind;
     const WriteType type = writeType(state);
     if (kind == MediaKind::CdR || kind == MediaKind::CdRw) {
-        // Our sectors are 2048-byte user data: mode 1 or mode 2 form 1 only.
+        // Session-at-once takes the cue sheet's data forms. Otherwise our
+        // sectors are 2048-byte user data: mode 1 or mode 2 form 1 only.
+        if (type == WriteType::SessionAtOnce)
+            return;
         if (type == WriteType::Raw || (dataBlockType(state) != 8 && dataBlockType(state) != 10))
             sense::illegalModeForTrack();
     } else if (dvdMinusSequential(kind)) {

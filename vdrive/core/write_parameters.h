@@ -18,6 +18,10 @@ bool simulating(const DriveState &state);
 inline bool nextSessionAllowed(const DriveState &state) { return (state.writeParameters[3] >> 6) == 3; }
 inline uint8_t dataBlockType(const DriveState &state) { return state.writeParameters[4] & 0x0F; }
 
+// Session-at-once on a recordable CD; disc-at-once on DVD-R or sequential DVD-RW.
+bool sessionAtOnce(const DriveState &state);
+bool discAtOnce(const DriveState &state);
+
 // Checks a page 05h (page code byte first) against the medium in the drive;
 // throws CommandFailure with INVALID FIELD IN PARAMETER LIST when the drive
 // cannot write that way.

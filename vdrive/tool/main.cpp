@@ -20,6 +20,7 @@ std::vector<ToolCommand> commandTable()
     addMediaCommands(table);
     addSettingCommands(table);
     addFaultCommands(table);
+    addRunCommand(table);
     for (ToolCommand &command : table)
         if (command.doc.exits.empty())
             command.doc.exits = {{kExitFailed, "wrong arguments, or the command failed (the reason is printed)"}};
@@ -48,7 +49,10 @@ usage::Program toolProgram(const std::vector<ToolCommand> &table)
         .environment = {{"ZELVANE_VDRIVE_DIR", "The drive's folder."},
                         {"XDG_DATA_HOME",
                          "Without ZELVANE_VDRIVE_DIR the folder is $XDG_DATA_HOME/zelvane/vdrive, else "
-                         "~/.local/share/zelvane/vdrive."}},
+                         "~/.local/share/zelvane/vdrive."},
+                        {"ZELVANE_VDRIVE_TRACE",
+                         "With the value 1, a program started by run prints every command it sends to the "
+                         "drive and its outcome on standard error."}},
         .files = {{"state", "The drive's state in its folder (text, replaced atomically)."},
                   {"disc.img", "The disc: a sparse file of 2048-byte sectors."},
                   {"lock", "Locked for every command, so several programs share one drive."}},

@@ -63,7 +63,7 @@ void eject(const Arguments &args, const StateStore &store)
     noArguments(args);
     // Like the emergency eject hole: the tool opens the tray even when a host locked it.
     updateState(store, [](DriveState &state) {
-        state.trayOpen = true;
+        state.openTray();
         state.removalPrevented = false;
     });
     std::cout << "tray open\n";
@@ -72,13 +72,7 @@ void eject(const Arguments &args, const StateStore &store)
 void load(const Arguments &args, const StateStore &store)
 {
     noArguments(args);
-    updateState(store, [](DriveState &state) {
-        if (!state.trayOpen)
-            return;
-        state.trayOpen = false;
-        if (state.disc.present())
-            startOperation(state, Activity::Loading, nowMs(), loadDurationMs(state));
-    });
+    updateState(store, [](DriveState &state) { state.closeTray(nowMs(), loadDurationMs(state)); });
     std::cout << "tray closed\n";
 }
 

@@ -30,6 +30,7 @@ void addMediaCommands(std::vector<ToolCommand> &table);
 void addStatusCommand(std::vector<ToolCommand> &table);
 void addSettingCommands(std::vector<ToolCommand> &table);
 void addFaultCommands(std::vector<ToolCommand> &table);
+void addRunCommand(std::vector<ToolCommand> &table);
 
 // Argument helpers: numbers in decimal, 0x-hex or h-suffixed hex.
 uint32_t parseNumber(const std::string &text, const std::string &what, uint64_t maximum = 0xFFFFFFFFu);
