@@ -25,10 +25,8 @@ constexpr std::int32_t kBlockSize = 65536;
 constexpr std::int32_t kCdBlockSize = 55296;  // 27 sectors
 constexpr std::int64_t kSector = 2048;
 
-// One write at a time in the process: set while a writing thread runs, and
-// the stop flag that CancelWrite raises for it.
+// One write at a time in the process: set while a writing thread runs.
 std::atomic<bool> gWritingActive{false};
-std::atomic<bool> gStopRequested{false};
 
 std::int32_t blockSizeFor(int mediaCode)
 {
@@ -39,9 +37,18 @@ std::int32_t blockSizeFor(int mediaCode)
 
 TSarnixBurner::~TSarnixBurner()
 {
+    EndOperations();
+}
+
+void TSarnixBurner::EndOperations()
+{
+    // The drive blanks on by itself; the erase thread only stops waiting.
+    eraseAbandoned_ = true;
     if (writer_ && writer_->Joinable())
         CancelWrite();
     releaseLastWrite();
+    eraseThread_.reset();
+    finishedErases_.clear();
 }
 
 void TSarnixBurner::Synchronize(const std::function<void()> &Call)
@@ -58,15 +65,16 @@ void TSarnixBurner::ReportWriteDone()
         OnWriteDone(this, ResultText);
 }
 
+// The stop reaches this burner's write only: another burner of the process
+// (another drive) writes on.
 void TSarnixBurner::CancelWrite()
 {
-    gStopRequested = true;
     stop_ = true;
 }
 
 bool TSarnixBurner::StopRequested() const
 {
-    return gStopRequested.load() || stop_.load();
+    return stop_.load();
 }
 
 bool TSarnixBurner::WriteRunning()
@@ -189,7 +197,6 @@ void TSarnixBurner::prepareDvdRw(int mediaCode)
 bool TSarnixBurner::BurnProject()
 {
     releaseLastWrite();
-    gStopRequested = false;
     stop_ = false;
     const int mediaCode = GetMediaCode();
     if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
@@ -204,7 +211,6 @@ bool TSarnixBurner::BurnProject()
 bool TSarnixBurner::BurnImageFile(const std::string &FileName)
 {
     releaseLastWrite();
-    gStopRequested = false;
     stop_ = false;
     std::int64_t size = 0;
     try {
@@ -232,7 +238,6 @@ int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
     BuildHeader(true, nullptr);
     if (!Direct) {
         releaseLastWrite();
-        gStopRequested = false;
         stop_ = false;
         startWrite(kBlockSize, projectEntries(), false, true);
         return -1;
