@@ -1,5 +1,6 @@
 // zelvane: the CD/DVD burning wizard.
 #include "engine_backend.h"
+#include "global.h"
 #include "interaction.h"
 #include "main.h"
 #include "single_instance.h"
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Zelvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zelvane"));
     QApplication::setDesktopFileName(QStringLiteral("zelvane"));
+    InstallQtRussianTexts();
 
     SingleInstance instance;
     if (instance.ActivateRunningInstance())

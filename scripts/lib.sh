@@ -5,7 +5,7 @@ ZELVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages the build, the program and the tests need.
 ZELVANE_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev qt6-base-dev qt6-tools-dev libgl-dev
-  qt6-qpa-plugins fonts-dejavu-core)
+  qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core)
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio
   xorriso genisoimage p7zip-full libarchive-tools xvfb xauth clang libclang-rt-14-dev)
 

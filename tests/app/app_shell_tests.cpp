@@ -35,6 +35,18 @@ ScriptedDrive Drive(int target, uint32_t caps)
     return drive;
 }
 
+// A CD writer holding a blank CD-RW: every task reaches its process page.
+ScriptedDrive WriterWithBlankDisc()
+{
+    ScriptedDrive drive = Drive(0, kCdWriter);
+    drive.mediaCode = 3;
+    drive.discStatus = 0;
+    drive.capacity = 359847;
+    drive.erasable = true;
+    drive.maxWriteSpeed = 7056;
+    return drive;
+}
+
 struct WizardUnderTest {
     ScriptedBackend *burner;
     std::unique_ptr<TForm1> window;
@@ -227,16 +239,31 @@ private slots:
         QFETCH(QList<int>, topics);
         InteractionRecorder recorder;
         recorder.openFileAnswer = QStringLiteral("/images/disc.iso");
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.show();
         QCOMPARE(zelvane::app::Wizard().HelpContext, 2);
         QCOMPARE(w.buttons(), QStringLiteral("N---"));
         w.taskPage()->PanelClick(task);
         for (qsizetype i = 0; i < pages.size(); ++i) {
-            w.next();
+            // The process page offers no Next: its way on is Start over.
+            if (i > 0 && pages[i - 1] == PageCaption::Process)
+                w.window->PngSpeedButton2Click();
+            else
+                w.next();
             QCOMPARE(w.page(), pages[i]);
             QCOMPARE(zelvane::app::Wizard().HelpContext, topics[i]);
             QVERIFY(w.window->updatesEnabled());
+            if (pages[i] == PageCaption::Process) {
+                // A running write can be stopped, a running erase cannot.
+                QTRY_COMPARE(w.burner->operations.size(), size_t(1));
+                QCOMPARE(w.buttons(), task == Task::EraseDisc ? QStringLiteral("-s--") : QStringLiteral("-S--"));
+                if (task == Task::EraseDisc)
+                    w.burner->FinishErase(false);
+                else
+                    w.burner->FinishWrite({});
+                QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
+                continue;
+            }
             const QString expected = pages[i] == PageCaption::Sessions     ? QStringLiteral("--DB")
                                      : pages[i] == PageCaption::ChooseTask ? QStringLiteral("N---")
                                                                            : QStringLiteral("N--B");
@@ -260,34 +287,39 @@ private slots:
 
     void processButtonsFollowThePhase()
     {
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.walk(Task::NewDisc, 3);
         QCOMPARE(w.page(), PageCaption::Process);
-        w.window->PngSpeedButton2()->setEnabled(false);
-        w.window->ShowStopButton(true);
-        QCOMPARE(w.buttons(), QStringLiteral("-S--"));
-        w.window->ShowStopButton(false);
-        QCOMPARE(w.buttons(), QStringLiteral("-s--"));
-        w.window->sarnixbWriteDone(QString());
-        QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
+        w.burner->FinalizeWrite();
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-s--"));
+        w.burner->FinishWrite({});
+        QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
     }
 
-    void stopOnTheProcessPageAsksFirst()
+    void stopOnTheProcessPageAsksFirstAndWaitsForTheWrite()
     {
         InteractionRecorder recorder;
-        WizardUnderTest w({Drive(0, kCdWriter)});
-        w.walk(Task::EraseDisc, 2);
-        w.window->PngSpeedButton2()->setEnabled(false);
-        w.window->ShowStopButton(true);
+        WizardUnderTest w({WriterWithBlankDisc()});
+        w.walk(Task::NewDisc, 3);
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
         recorder.answers = {QMessageBox::No};
         w.window->PngSpeedButton4Click();
         QCOMPARE(recorder.messages.back().text, kAbortQuestion);
         QCOMPARE(recorder.messages.back().caption, QStringLiteral("Подтверждение отмены"));
         QCOMPARE(recorder.messages.back().icon, QMessageBox::Question);
         QCOMPARE(w.buttons(), QStringLiteral("-S--"));
+        QCOMPARE(w.burner->cancelWriteCalls, 0);
         recorder.answers = {QMessageBox::Yes};
         w.window->PngSpeedButton4Click();
-        QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+        // The writer is still ending: no Done yet, the tray stays locked.
+        QCOMPARE(w.burner->cancelWriteCalls, 1);
+        QCOMPARE(w.buttons(), QStringLiteral("-s--"));
+        QCOMPARE(w.burner->removalCalls, std::vector<bool>{false});
+        w.burner->FinishWrite("OPERATION ABORTED BY USER");
+        QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
+        QCOMPARE(recorder.messages.back().text, QStringLiteral("Запись завершена с ошибкой: OPERATION ABORTED BY USER"));
+        QCOMPARE(w.burner->removalCalls, (std::vector<bool>{false, true}));
     }
 
     void stopDuringAnExtraction()
@@ -325,28 +357,32 @@ private slots:
             QVERIFY(recorder.messages.empty());
         }
         {
-            // Process page, operation running: No keeps the window, Yes ends the operation and closes.
-            WizardUnderTest w({Drive(0, kCdWriter)});
+            // Process page, operation running: No keeps the window, Yes stops the write and closes.
+            WizardUnderTest w({WriterWithBlankDisc()});
             w.walk(Task::NewDisc, 3);
-            w.window->ShowStopButton(true);
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
             QCOMPARE(recorder.messages.back().text, kAbortQuestion);
+            QCOMPARE(w.burner->cancelWriteCalls, 0);
             recorder.answers = {QMessageBox::Yes};
             QVERIFY(w.window->close());
-            QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+            QCOMPARE(w.burner->cancelWriteCalls, 1);
         }
         {
             // Process page in a phase that cannot be stopped: the other question.
-            WizardUnderTest w({Drive(0, kCdWriter)});
+            WizardUnderTest w({WriterWithBlankDisc()});
             w.walk(Task::NewDisc, 3);
-            w.window->ShowStopButton(false);
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
+            w.burner->FinalizeWrite();
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-s--"));
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
             QCOMPARE(recorder.messages.back().text, kCannotStopQuestion);
             QCOMPARE(recorder.messages.back().caption, QStringLiteral("Подтверждение отмены"));
             // Once the operation has ended the window closes without asking.
-            w.window->sarnixbWriteDone(QStringLiteral("WRITER ERROR"));
+            w.burner->FinishWrite("WRITER ERROR");
+            QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
             QCOMPARE(zelvane::app::Wizard().WriteError, QStringLiteral("WRITER ERROR"));
             const size_t asked = recorder.messages.size();
             QVERIFY(w.window->close());
@@ -405,9 +441,9 @@ private slots:
 
     void completionEventsArriveOnTheInterfaceThread()
     {
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.walk(Task::EraseDisc, 2);
-        w.window->ShowStopButton(false);
+        QTRY_VERIFY(w.burner->Erasing());
         Qt::HANDLE handlerThread = nullptr;
         auto handlers = w.burner->handlers;
         std::thread worker([&] {
@@ -416,9 +452,9 @@ private slots:
                 handlers.eraseDone(true);
             });
         });
-        // The worker waits until the event loop has run the call.
-        QTRY_VERIFY(handlerThread != nullptr);
+        // The worker only queues the call and goes on; the event loop runs it.
         worker.join();
+        QTRY_VERIFY(handlerThread != nullptr);
         QCOMPARE(handlerThread, QThread::currentThreadId());
         QVERIFY(zelvane::app::Wizard().EraseFailed);
         QCOMPARE(w.buttons(), QStringLiteral("--DB"));
