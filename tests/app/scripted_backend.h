@@ -24,6 +24,7 @@ struct ScriptedDrive {
     int maxWriteSpeed = 0;
     std::vector<uint8_t> sector16; // empty: the read fails
     bool notReady = false;         // TEST UNIT READY fails even with a disc
+    bool unknownMedium = false;    // ready with a disc of media code 0
     bool erasable = false;
     std::vector<int> writeSpeeds;  // KB/s the drive rounds to, fastest first; empty: any
     uint32_t bufferSize = 0;       // bytes
@@ -102,7 +103,10 @@ public:
     void SetUnderrunProtection(bool on) override { underrunProtection = on; }
     int MaxWriteSpeed() override { return drive() ? drive()->maxWriteSpeed : 0; }
     void LoadMedium() override { command(); ++loadMediumCalls; }
-    bool TestUnitReady(int) override { return command() && drive() && drive()->mediaCode != 0 && !drive()->notReady; }
+    bool TestUnitReady(int) override
+    {
+        return command() && drive() && (drive()->mediaCode != 0 || drive()->unknownMedium) && !drive()->notReady;
+    }
     void AllowMediumRemoval(bool allow) override { command(); removalCalls.push_back(allow); }
 
     int MediaCode() override { return command() && drive() ? drive()->mediaCode : 0; }
