@@ -228,6 +228,10 @@ bool TSarnixBurner::BurnImageFile(const std::string &FileName)
     }
     sectorCount_ = (size + kSector - 1) / kSector;
     const int mediaCode = GetMediaCode();
+    // As for a project: a minimally blanked DVD-RW takes no incremental
+    // writes until it is prepared.
+    if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
+        prepareDvdRw(mediaCode);
     return startWrite(blockSizeFor(mediaCode), {CacheEntry{FileName, size, 0}}, true, false);
 }
 
