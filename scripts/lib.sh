@@ -31,3 +31,15 @@ zelvane_build() {
   cmake -S "$ZELVANE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
 }
+
+# The programs the tests labelled "threads" run, for a ThreadSanitizer tree.
+ZELVANE_THREAD_TEST_TARGETS=(zelvane_write_tests erase_tests app_task_tests wnaspi32 zelvane-vdrive zelvane-cli)
+
+# Configures a build tree and builds only some targets:
+# zelvane_build_targets DIR "TARGET..." [cmake options...]
+zelvane_build_targets() {
+  local dir=$1 targets=$2; shift 2
+  cmake -S "$ZELVANE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  # shellcheck disable=SC2086
+  cmake --build "$dir" --parallel "$(nproc)" --target $targets
+}
