@@ -6,7 +6,6 @@
 #include "interaction.h"
 #include "main.h"
 #include "sxDrvLib/MediaCode.h"
-#include "sxDrvLib/VolumeDescriptor.h"
 #include "sxISOLib/DateTime.h"
 #include "sxTasks/DiscRules.h"
 #include "sxTasks/TaskTexts.h"
@@ -145,10 +144,7 @@ void TForm4::DefaultSettings()
 
 void TForm4::ShowContinuedDiscIdentifiers()
 {
-    std::vector<uint8_t> sector;
-    if (!shell_.sarnixb().ReadSectors(kFirstDescriptorLba, 1, sector))
-        return;
-    const auto ids = PrimaryVolumeIdentifiers(sector);
+    const auto ids = ReadDiscIdentifiers(shell_.sarnixb());
     if (!ids)
         return;
     ui_->Edit3->setText(fromUtf8(ids->preparer));
@@ -160,11 +156,8 @@ void TForm4::ShowContinuedDiscIdentifiers()
 
 void TForm4::ComboBox1Change()
 {
-    DriveBackend &burner = shell_.sarnixb();
-    const QString text = ui_->ComboBox1->currentText();
-    const int kbps = SpeedTextToKBps(text, burner.MediaCode());
-    burner.SetWriteSpeed(kbps != 0 ? kbps : burner.MaxWriteSpeed());
-    Wizard().WriteSpeedText = text;
+    SetWriteSpeedFromText(shell_.sarnixb(), ui_->ComboBox1->currentText());
+    Wizard().WriteSpeedText = ui_->ComboBox1->currentText();
 }
 
 void TForm4::CheckBox1Click()

@@ -51,11 +51,8 @@ void TForm7::RadioButton1Click()
 
 void TForm7::ComboBox1Change()
 {
-    DriveBackend &burner = shell_.sarnixb();
-    const QString text = ui_->ComboBox1->currentText();
-    const int kbps = SpeedTextToKBps(text, burner.MediaCode());
-    burner.SetWriteSpeed(kbps != 0 ? kbps : burner.MaxWriteSpeed());
-    Wizard().EraseSpeedText = text;
+    SetWriteSpeedFromText(shell_.sarnixb(), ui_->ComboBox1->currentText());
+    Wizard().EraseSpeedText = ui_->ComboBox1->currentText();
 }
 
 bool TForm7::CheckErase()

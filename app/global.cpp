@@ -142,6 +142,20 @@ QStringList WriteSpeedTexts(DriveBackend &burner, int mediaCode, bool speedOnly)
     return texts;
 }
 
+void SetWriteSpeedFromText(DriveBackend &burner, const QString &speedText)
+{
+    const int kbps = SpeedTextToKBps(speedText, burner.MediaCode());
+    burner.SetWriteSpeed(kbps != 0 ? kbps : burner.MaxWriteSpeed());
+}
+
+std::optional<zelvane::VolumeIdentifiers> ReadDiscIdentifiers(DriveBackend &burner)
+{
+    std::vector<uint8_t> sector;
+    if (!burner.ReadSectors(zelvane::kFirstDescriptorLba, 1, sector))
+        return std::nullopt;
+    return zelvane::PrimaryVolumeIdentifiers(sector);
+}
+
 bool BrowseForFolder(QWidget *parent, const QString &caption, const QString &root, QString &path)
 {
     Wizard().BrowsePath = path;

@@ -1,9 +1,12 @@
 // Wizard state shared by the pages, and the helpers several pages use.
 #pragma once
 
+#include "sxDrvLib/VolumeDescriptor.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QLocale;
@@ -81,6 +84,13 @@ QString ClockText(int64_t seconds);
 // drive and the speed it reports back is listed once; the drive is left at
 // its maximum.
 QStringList WriteSpeedTexts(DriveBackend &burner, int mediaCode, bool speedOnly);
+// Sends the speed of such a text (for the inserted medium) to the drive, or
+// the drive's maximum when the text holds none.
+void SetWriteSpeedFromText(DriveBackend &burner, const QString &speedText);
+
+// The identifiers of the primary volume descriptor at sector 16 of the disc;
+// nothing when the sector cannot be read or holds no such descriptor.
+std::optional<zelvane::VolumeIdentifiers> ReadDiscIdentifiers(DriveBackend &burner);
 
 // Folder dialog titled caption below root, opening at path. On a choice
 // path becomes the folder and the answer is whether it exists.

@@ -161,18 +161,8 @@ void TForm5::BurnDisc()
     burner_.SetImportSessionNumber(state.TaskKind == Task::ContinueDisc ? -1 : 0);
     ui_->Label6->setText(QStringLiteral("Запись на ") + state.WriteSpeedText);
     ResetWriteDisplay();
-    burner_.ReadBufferCapacity();
-    ui_->ProgressBar4->setRange(0, clampToInt(burner_.DeviceBufferSize()));
-    ShowBurnPanel();
-    QCoreApplication::processEvents();
-    burner_.AllowMediumRemoval(false);
-    if (!burner_.BurnProject()) {
-        StartFailed();
-        return;
-    }
-    ShowWriteTotal();
-    StartTimers();
-    shell_.ShowStopButton(true);
+    ShowDriveBuffer();
+    StartWrite([this] { return burner_.BurnProject(); });
 }
 
 void TForm5::BurnISO()
@@ -180,18 +170,8 @@ void TForm5::BurnISO()
     burner_.SetTestWrite(false);
     ui_->Label6->setText(QStringLiteral("Запись образа на диск"));
     ResetWriteDisplay();
-    burner_.ReadBufferCapacity();
-    ui_->ProgressBar4->setRange(0, clampToInt(burner_.DeviceBufferSize()));
-    ShowBurnPanel();
-    QCoreApplication::processEvents();
-    burner_.AllowMediumRemoval(false);
-    if (!burner_.BurnImageFile(Wizard().IsoPath.toStdString())) {
-        StartFailed();
-        return;
-    }
-    ShowWriteTotal();
-    StartTimers();
-    shell_.ShowStopButton(true);
+    ShowDriveBuffer();
+    StartWrite([this] { return burner_.BurnImageFile(Wizard().IsoPath.toStdString()); });
 }
 
 void TForm5::SaveISO()
@@ -204,10 +184,23 @@ void TForm5::SaveISO()
                             static_cast<QWidget *>(ui_->Label15), static_cast<QWidget *>(ui_->Label16),
                             static_cast<QWidget *>(ui_->ProgressBar3), static_cast<QWidget *>(ui_->ProgressBar4)})
         hidden->hide();
+    StartWrite([this] { return burner_.SaveImageFile(Wizard().IsoPath.toStdString()); });
+}
+
+void TForm5::ShowDriveBuffer()
+{
+    burner_.ReadBufferCapacity();
+    ui_->ProgressBar4->setRange(0, clampToInt(burner_.DeviceBufferSize()));
+}
+
+void TForm5::StartWrite(const std::function<bool()> &start)
+{
     ShowBurnPanel();
     QCoreApplication::processEvents();
+    // The tray is locked before the writing thread runs: one thread at a
+    // time sends commands to the drive.
     burner_.AllowMediumRemoval(false);
-    if (!burner_.SaveImageFile(Wizard().IsoPath.toStdString())) {
+    if (!start()) {
         StartFailed();
         return;
     }

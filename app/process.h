@@ -8,6 +8,7 @@
 #include "wizard_page.h"
 
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -63,6 +64,10 @@ private:
     void ShowWriteTotal();
     void ShowWriteComplete();
     void ShowBurnPanel();
+    void ShowDriveBuffer();
+    // Locks the tray and starts the write; timers and Stop follow a start
+    // that succeeded, a failed one finishes the page.
+    void StartWrite(const std::function<bool()> &start);
     void SetTitle(const QString &title);
     // A start answered false: its done event has finished the page, or does so now.
     void StartFailed();
