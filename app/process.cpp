@@ -247,11 +247,7 @@ void TForm5::GeneralTimerTimer()
         SetTitle(ui_->Label5->text() + QStringLiteral(" - ") + ui_->Label4->text());
         return;
     }
-    const int64_t written = burner_.BytesWritten();
-    ui_->Label14->setText(MegabytesText(static_cast<double>(written)) + QLatin1Char('/') +
-                          Wizard().ProjectSizeText + QStringLiteral(" Мб"));
-    ui_->ProgressBar2->setValue(std::min(clampToInt(written / 2048), ui_->ProgressBar2->maximum()));
-    ui_->Label8->setText(percentText(*ui_->ProgressBar2));
+    const int64_t written = ShowBytesWritten();
     if (ui_->Label6->text() != kWriteTitle)
         SetTitle(ui_->Label8->text() + QStringLiteral(" - ") + ui_->Label6->text());
     if (Wizard().TaskKind == Task::MakeImage)
@@ -265,6 +261,16 @@ void TForm5::GeneralTimerTimer()
     const uint32_t free = burner_.DeviceFreeBufferSize();
     if (free <= size)
         ui_->ProgressBar4->setValue(std::min(clampToInt(size - free), ui_->ProgressBar4->maximum()));
+}
+
+int64_t TForm5::ShowBytesWritten()
+{
+    const int64_t written = burner_.BytesWritten();
+    ui_->Label14->setText(MegabytesText(static_cast<double>(written)) + QLatin1Char('/') +
+                          Wizard().ProjectSizeText + QStringLiteral(" Мб"));
+    ui_->ProgressBar2->setValue(std::min(clampToInt(written / 2048), ui_->ProgressBar2->maximum()));
+    ui_->Label8->setText(percentText(*ui_->ProgressBar2));
+    return written;
 }
 
 void TForm5::ShowWriteComplete()
@@ -296,6 +302,9 @@ void TForm5::BurnDone()
     StopTimers();
     const QString error = Wizard().WriteError;
     if (!error.isEmpty()) {
+        // The finalising notice showed everything written; a failed write
+        // shows what went to the disc before it failed.
+        ShowBytesWritten();
         ui_->Label6->setText(QStringLiteral("Запись завершена с ошибкой"));
         ShowMessage(this, MessageRequest{QMessageBox::Critical, QStringLiteral("Запись завершена с ошибкой: ") + error,
                                          QStringLiteral("Ошибка записи"), QMessageBox::Ok});

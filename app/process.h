@@ -62,6 +62,8 @@ private:
     void StopTimers();
     void ResetWriteDisplay();
     void ShowWriteTotal();
+    // Megabytes, bar and percentage of the bytes written; answers them.
+    int64_t ShowBytesWritten();
     void ShowWriteComplete();
     void ShowBurnPanel();
     void ShowDriveBuffer();

@@ -369,12 +369,20 @@ private slots:
         InteractionRecorder recorder;
         {
             WizardUnderTest w({CdWriter(2, 0, 359847, 0)});
+            w.burner->sectorsToWrite = 332800;
             ToProcess(w, Task::NewDisc);
             Ui::TForm5 &page = w.current<TForm5>()->Form();
             page.CheckBox1->click();
             page.CheckBox2->click();
+            // The writer flushes after a failure too; the page then shows
+            // what was written, not the whole.
+            w.burner->bytesWritten = 10485760;
+            w.burner->FinalizeWrite();
+            QTRY_COMPARE(page.Label8->text(), QStringLiteral("100%"));
             w.burner->FinishWrite("WRITER ERROR [MEDIUM ERROR]");
             QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
+            QCOMPARE(page.Label14->text(), QStringLiteral("10,00/650,00 Мб"));
+            QCOMPARE(page.Label8->text(), QStringLiteral("2%"));
             QCOMPARE(recorder.messages.size(), size_t(1));
             QCOMPARE(recorder.messages[0].text, QStringLiteral("Запись завершена с ошибкой: WRITER ERROR [MEDIUM ERROR]"));
             QCOMPARE(recorder.messages[0].caption, QStringLiteral("Ошибка записи"));
