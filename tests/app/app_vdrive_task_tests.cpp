@@ -2,7 +2,8 @@
 // drive, the results read back by the drive's own tool, cmp and xorriso:
 // erasing rewritable discs, burning ISO images, a new disc continued, an
 // image file made, and the failures (a disc that cannot be erased, a write
-// error, a drive that stays not ready, the window closed during a write).
+// error, a drive that stays not ready, the window closed during a write or
+// an erase).
 #include "burn_options.h"
 #include "erase_options.h"
 #include "image_button.h"
@@ -331,10 +332,35 @@ private slots:
         clock.start();
         QVERIFY(wizard_->window->close());
         wizard_.reset(); // the window goes and waits for the writer
+        qInfo("the window ended %lld ms after the close", static_cast<long long>(clock.elapsed()));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed()) + " ms"));
         QCOMPARE(answers_->messages.back().text, QStringLiteral("Вы действительно хотите прервать текущую операцию?"));
         const QString text = status();
         QVERIFY2(text.contains(QStringLiteral("tray: closed")), qPrintable(text));
+    }
+
+    void closingDuringAnEraseEndsSoon()
+    {
+        vdrive({QStringLiteral("insert"), QStringLiteral("cd-rw")});
+        vdrive({QStringLiteral("speed"), QStringLiteral("realtime")});
+        wizard_ = std::make_unique<VirtualDriveWizard>();
+        VDRIVE_OR_SKIP(*wizard_);
+        startTask(Task::EraseDisc);
+        next();
+        qobject_cast<TForm7 *>(wizard_->window->CurrentPage())->Form().RadioButton2->click();
+        next();
+        QTRY_VERIFY_WITH_TIMEOUT(wizard_->window->sarnixb().Erasing(), 60000);
+        QTest::qWait(1000);
+        // An erase cannot be stopped: the window asks whether to end anyway.
+        answers_->answers = {QMessageBox::Yes};
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(wizard_->window->close());
+        wizard_.reset();
+        qInfo("the window ended %lld ms after the close", static_cast<long long>(clock.elapsed()));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+        QCOMPARE(answers_->messages.back().text,
+                 QStringLiteral("Корректное завершение программы в данный момент невозможно.\rВсе равно завершить?"));
     }
 };
 
