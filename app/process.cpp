@@ -303,8 +303,11 @@ void TForm5::BurnDone()
     const QString error = Wizard().WriteError;
     if (!error.isEmpty()) {
         // The finalising notice showed everything written; a failed write
-        // shows what went to the disc before it failed.
+        // shows what went to the disc before it failed, and nothing more runs.
         ShowBytesWritten();
+        ui_->ProgressBar3->setValue(0);
+        ui_->ProgressBar4->setValue(0);
+        ui_->Label13->setText(QStringLiteral("00:00:00"));
         ui_->Label6->setText(QStringLiteral("Запись завершена с ошибкой"));
         ShowMessage(this, MessageRequest{QMessageBox::Critical, QStringLiteral("Запись завершена с ошибкой: ") + error,
                                          QStringLiteral("Ошибка записи"), QMessageBox::Ok});
