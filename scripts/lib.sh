@@ -33,7 +33,8 @@ zelvane_build() {
 }
 
 # The programs the tests labelled "threads" run, for a ThreadSanitizer tree.
-ZELVANE_THREAD_TEST_TARGETS=(zelvane_write_tests erase_tests app_task_tests wnaspi32 zelvane-vdrive zelvane-cli)
+ZELVANE_THREAD_TEST_TARGETS=(zelvane_write_tests erase_tests app_task_tests app_vdrive_task_tests wnaspi32
+  zelvane-vdrive zelvane-cli)
 
 # Configures a build tree and builds only some targets:
 # zelvane_build_targets DIR "TARGET..." [cmake options...]
