@@ -1,6 +1,7 @@
 #include "choose_task.h"
 
 #include "artwork.h"
+#include "drive_backend.h"
 #include "global.h"
 #include "image_button.h"
 #include "main.h"
@@ -71,6 +72,11 @@ void TForm2::FormCreate()
     state.EraseBeforeBurn = false;
     state.EraseFailed = false;
     state.WriteError.clear();
+    // Write settings an earlier task left on the burner do not carry over.
+    DriveBackend &burner = shell_.sarnixb();
+    burner.SetFinalizeDisc(false);
+    burner.SetTestWrite(false);
+    burner.SetImportSessionNumber(0);
     shell_.PngSpeedButton4()->setEnabled(true);
 }
 

@@ -16,7 +16,8 @@
 namespace zelvane::app {
 
 
-// Runs a call on the interface thread and waits for it to finish.
+// Hands a call to the interface thread: called there it runs at once,
+// called from a worker it is queued and the worker goes on without waiting.
 using Dispatcher = std::function<void(const std::function<void()> &call)>;
 
 struct CompletionHandlers {
@@ -58,6 +59,49 @@ public:
     virtual void SetIdVolume(const std::string &text) = 0;
     virtual void ClearIdentifiers() = 0;        // volume, preparer, publisher, copyright
     virtual void CancelWrite() = 0;
+
+    // --- Running tasks: write settings, erasing and writing, progress.
+
+    // The drive and the disc.
+    virtual void Eject() = 0;                   // opens the tray
+    virtual bool IsErasable() = 0;
+    virtual int CurrentWriteSpeed() = 0;        // KB/s the drive reports
+    virtual bool ReadBufferCapacity() = 0;      // refreshes the two buffer figures
+    virtual uint32_t DeviceBufferSize() const = 0;     // bytes
+    virtual uint32_t DeviceFreeBufferSize() const = 0; // bytes
+
+    // Settings of the next write (they stay on the burner).
+    virtual int WriteSpeed() const = 0;         // KB/s asked for
+    virtual void SetWriteSpeed(int kbps) = 0;   // sent to the drive at once
+    virtual void SetCacheSize(int32_t bytes) = 0;
+    virtual bool FinalizeDisc() const = 0;
+    virtual void SetFinalizeDisc(bool on) = 0;
+    virtual void SetTestWrite(bool on) = 0;
+    virtual void SetImportSessionNumber(int session) = 0; // -1 the last, 0 none
+    virtual void SetPerformOPC(bool on) = 0;
+    virtual void SetJolietFileSystem(bool on) = 0;
+    virtual void SetBootImage(bool bootable, const std::string &file) = 0;
+    virtual std::string IdVolume() const = 0;
+    virtual void SetIdentifiers(const std::string &volume, const std::string &preparer,
+                                const std::string &publisher, const std::string &copyright) = 0;
+    virtual void SetDateCreation(double date) = 0; // days since 30 Dec 1899
+    virtual void SetIdApplication(const std::string &text) = 0;
+
+    // The operations. Each ends with exactly one completion event; a start
+    // that answers false has already raised it.
+    virtual bool Erase(uint8_t type) = 0;       // 0 full, 1 quick
+    virtual bool Erasing() const = 0;
+    virtual int EraseProgress() const = 0;      // 0..100 while erasing
+    virtual bool BurnProject() = 0;
+    virtual bool BurnImageFile(const std::string &file) = 0;
+    virtual bool SaveImageFile(const std::string &file) = 0;
+    virtual int64_t SectorsToWrite() const = 0; // of the last layout or image file
+    virtual int64_t BytesWritten() const = 0;
+    virtual int CacheFillPercent() const = 0;
+    // The window goes away: a write is stopped, an erase is no longer waited
+    // for; returns once the worker threads have ended (their events queued)
+    // and the tray is unlocked again.
+    virtual void EndOperations() = 0;
 
     // Completion events, delivered through the dispatcher.
     virtual void SetDispatcher(Dispatcher dispatcher) = 0;

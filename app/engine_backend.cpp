@@ -5,6 +5,8 @@
 #include "sxTasks/DiscSessions.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace zelvane::app {
 
@@ -30,10 +32,12 @@ public:
         burner_.SetCacheSize(33554432);
         burner_.WritePostGap = true;
 
-        // Write and erase completions come from worker threads: they reach the
-        // wizard on the interface thread, the worker waiting meanwhile. The
-        // finalising notice is forwarded as it comes.
+        // The events come from worker threads (a failed start raises its
+        // event on the interface thread itself): each is handed to the
+        // interface thread, and the worker goes on without waiting for it.
         burner_.OnWriteDone = [this](TSarnixBurner *, const std::string &error) {
+            if (std::this_thread::get_id() == startingThread_.load())
+                failedAtStart_ = true;
             deliver([this, error] {
                 if (handlers_.writeDone)
                     handlers_.writeDone(error);
@@ -46,8 +50,10 @@ public:
             });
         };
         burner_.OnFinalizingTrack = [this](TSarnixBurner *) {
-            if (handlers_.finalizingTrack)
-                handlers_.finalizingTrack();
+            deliver([this] {
+                if (handlers_.finalizingTrack)
+                    handlers_.finalizingTrack();
+            });
         };
     }
 
@@ -103,7 +109,70 @@ public:
         burner_.IdPublisher.clear();
         burner_.FileCopyright.clear();
     }
-    void CancelWrite() override {}
+    void CancelWrite() override { burner_.CancelWrite(); }
+
+    // --- Running tasks.
+
+    void Eject() override { burner_.Eject(true); }
+    bool IsErasable() override { return burner_.IsErasable(); }
+    int CurrentWriteSpeed() override { return burner_.CurrentWriteSpeed(); }
+    bool ReadBufferCapacity() override { return burner_.ReadBufferCapacity(); }
+    uint32_t DeviceBufferSize() const override { return burner_.DeviceBufferSize; }
+    uint32_t DeviceFreeBufferSize() const override { return burner_.DeviceFreeBufferSize; }
+
+    int WriteSpeed() const override { return burner_.WriteSpeed; }
+    void SetWriteSpeed(int kbps) override { burner_.SetWriteSpeed(static_cast<uint16_t>(std::clamp(kbps, 0, 0xFFFF))); }
+    void SetCacheSize(int32_t bytes) override { burner_.SetCacheSize(bytes); }
+    bool FinalizeDisc() const override { return burner_.FinalizeDisc; }
+    void SetFinalizeDisc(bool on) override { burner_.FinalizeDisc = on; }
+    void SetTestWrite(bool on) override { burner_.TestWrite = on; }
+    void SetImportSessionNumber(int session) override
+    {
+        burner_.ImportSessionNumber = static_cast<int16_t>(session);
+    }
+    void SetPerformOPC(bool on) override { burner_.PerformOPC = on; }
+    void SetJolietFileSystem(bool on) override { burner_.JolietFileSystem = on; }
+    void SetBootImage(bool bootable, const std::string &file) override
+    {
+        burner_.Bootable = bootable;
+        burner_.BootImageFile = file;
+    }
+    std::string IdVolume() const override { return burner_.IdVolume; }
+    void SetIdentifiers(const std::string &volume, const std::string &preparer, const std::string &publisher,
+                        const std::string &copyright) override
+    {
+        burner_.IdVolume = volume;
+        burner_.IdPreparer = preparer;
+        burner_.IdPublisher = publisher;
+        burner_.FileCopyright = copyright;
+    }
+    void SetDateCreation(double date) override { burner_.DateCreation = date; }
+    void SetIdApplication(const std::string &text) override { burner_.IdApplication = text; }
+
+    bool Erase(uint8_t type) override { return burner_.Erase(type); }
+    bool Erasing() const override { return burner_.Erasing(); }
+    int EraseProgress() const override { return burner_.EraseProgress(); }
+    bool BurnProject() override
+    {
+        return startWrite([this] { return burner_.BurnProject(); });
+    }
+    bool BurnImageFile(const std::string &file) override
+    {
+        return startWrite([this, &file] { return burner_.BurnImageFile(file); });
+    }
+    bool SaveImageFile(const std::string &file) override
+    {
+        // The engine answers -1 whether or not the writing thread started.
+        return startWrite([this, &file] { return burner_.SaveImageFile(file, false) == -1; });
+    }
+    int64_t SectorsToWrite() const override { return burner_.SectorsToWrite(); }
+    int64_t BytesWritten() const override { return burner_.BytesWritten.load(); }
+    int CacheFillPercent() const override { return burner_.CacheFillPercent(); }
+    void EndOperations() override
+    {
+        burner_.EndOperations();
+        burner_.AllowRemoval(true);
+    }
 
     void SetDispatcher(Dispatcher dispatcher) override { dispatcher_ = std::move(dispatcher); }
     void SetCompletionHandlers(CompletionHandlers handlers) override { handlers_ = std::move(handlers); }
@@ -123,6 +192,8 @@ public:
         return extractFromSession(burner_, request, hooks);
     }
 
+    TSarnixBurner &Burner() { return burner_; }
+
 private:
     void deliver(const std::function<void()> &call)
     {
@@ -132,9 +203,24 @@ private:
             call();
     }
 
-    TSarnixBurner burner_;
+    // A start failed when its completion came on the starting thread itself,
+    // before the start returned; a writing thread reports from elsewhere.
+    template <typename Start> bool startWrite(Start start)
+    {
+        failedAtStart_ = false;
+        startingThread_ = std::this_thread::get_id();
+        const bool started = start();
+        startingThread_ = std::thread::id();
+        return started && !failedAtStart_;
+    }
+
     Dispatcher dispatcher_;
     CompletionHandlers handlers_;
+    std::atomic<std::thread::id> startingThread_{};
+    bool failedAtStart_ = false; // written only on the starting thread
+    // Last, so that it goes first: its destructor stops and waits for the
+    // worker threads while the event plumbing above still exists.
+    TSarnixBurner burner_;
 };
 
 } // namespace
@@ -142,6 +228,12 @@ private:
 std::unique_ptr<DriveBackend> MakeEngineBackend()
 {
     return std::make_unique<EngineBackend>();
+}
+
+TSarnixBurner *EngineBurner(DriveBackend &backend)
+{
+    auto *engine = dynamic_cast<EngineBackend *>(&backend);
+    return engine ? &engine->Burner() : nullptr;
 }
 
 } // namespace zelvane::app

@@ -5,8 +5,16 @@
 
 #include <memory>
 
+namespace zelvane {
+class TSarnixBurner;
+}
+
 namespace zelvane::app {
 
 std::unique_ptr<DriveBackend> MakeEngineBackend();
+
+// The burner under an engine backend, nothing for any other backend. Tests
+// build projects on it and shorten its fixed waits.
+TSarnixBurner *EngineBurner(DriveBackend &backend);
 
 } // namespace zelvane::app

@@ -1,15 +1,18 @@
 #include "global.h"
 
+#include "drive_backend.h"
 #include "interaction.h"
 #include "sxDrvLib/DriveDisplayName.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/SpeedText.h"
 
-#include <QDBusConnection>
-#include <QDBusInterface>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
+#include <algorithm>
 #include <cmath>
 
 namespace zelvane::app {
@@ -94,6 +97,65 @@ QString BlocksToMegabytesText(int64_t blocks)
     return QString::number(std::llround(megabytes)) + QStringLiteral(" Мб");
 }
 
+const QLocale &WizardLocale()
+{
+    static const QLocale russian(QLocale::Russian, QLocale::Russia);
+    return russian;
+}
+
+QString MegabytesText(double bytes)
+{
+    return WizardLocale().toString(bytes / 1048576.0, 'f', 2);
+}
+
+QString ClockText(int64_t seconds)
+{
+    seconds = std::max<int64_t>(seconds, 0);
+    const int64_t hours = seconds / 3600;
+    const int64_t minutes = seconds / 60 - hours * 60;
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours, 2, 10, QLatin1Char('0'))
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QStringList WriteSpeedTexts(DriveBackend &burner, int mediaCode, bool speedOnly)
+{
+    const bool cd = zelvane::IsCdMedia(mediaCode);
+    const int step = cd ? 177 : 700;
+    const double divisor = cd ? zelvane::kCdBaseSpeed : zelvane::kDvdBaseSpeed;
+    const int maximum = burner.MaxWriteSpeed();
+    QStringList texts;
+    for (int asked = maximum; asked > 0; asked -= step) {
+        QCoreApplication::processEvents();
+        burner.SetWriteSpeed(asked);
+        const int reported = burner.CurrentWriteSpeed();
+        QString text = QString::number(std::llround(reported / divisor)) + QLatin1Char('x');
+        if (!speedOnly) {
+            const QString kbps = WizardLocale().toString(reported);
+            text += QStringLiteral(" (%1 Кб/с)").arg(kbps.size() < 2 ? QLatin1Char('0') + kbps : kbps);
+        }
+        if (!texts.contains(text))
+            texts.append(text);
+    }
+    burner.SetWriteSpeed(maximum);
+    return texts;
+}
+
+void SetWriteSpeedFromText(DriveBackend &burner, const QString &speedText)
+{
+    const int kbps = SpeedTextToKBps(speedText, burner.MediaCode());
+    burner.SetWriteSpeed(kbps != 0 ? kbps : burner.MaxWriteSpeed());
+}
+
+std::optional<zelvane::VolumeIdentifiers> ReadDiscIdentifiers(DriveBackend &burner)
+{
+    std::vector<uint8_t> sector;
+    if (!burner.ReadSectors(zelvane::kFirstDescriptorLba, 1, sector))
+        return std::nullopt;
+    return zelvane::PrimaryVolumeIdentifiers(sector);
+}
+
 bool BrowseForFolder(QWidget *parent, const QString &caption, const QString &root, QString &path)
 {
     Wizard().BrowsePath = path;
@@ -106,10 +168,7 @@ bool BrowseForFolder(QWidget *parent, const QString &caption, const QString &roo
 
 void ShutdownComputer()
 {
-    QDBusInterface login(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-                         QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
-    // interactive = true lets the policy agent ask for permission.
-    login.call(QStringLiteral("PowerOff"), true);
+    RequestPowerOff();
 }
 
 bool ChooseIsoImage(QWidget *parent)
@@ -122,6 +181,17 @@ bool ChooseIsoImage(QWidget *parent)
     }
     Wizard().IsoPath = QFileInfo(*chosen).absoluteFilePath();
     return true;
+}
+
+bool InstallQtRussianTexts()
+{
+    static QTranslator translator;
+    if (!translator.isEmpty())
+        return true;
+    if (!translator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
 }
 
 } // namespace zelvane::app

@@ -1,15 +1,20 @@
 // Wizard state shared by the pages, and the helpers several pages use.
 #pragma once
 
+#include "sxDrvLib/VolumeDescriptor.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+class QLocale;
 class QWidget;
 
 namespace zelvane::app {
 
+class DriveBackend;
 class WizardPage;
 
 // Tasks, in the order of the panels on the task page.
@@ -66,6 +71,27 @@ uint16_t SpeedTextToKBps(const QString &speedText, int mediaCode);
 // Megabytes of a count of 2048-byte blocks, rounded: "123 Мб".
 QString BlocksToMegabytesText(int64_t blocks);
 
+// The wizard's number texts are Russian: decimal comma, grouped thousands.
+const QLocale &WizardLocale();
+// Megabytes of a byte count, two decimals and digit groups: "1 234,56".
+QString MegabytesText(double bytes);
+// Three two-digit fields hours:minutes:seconds: 3725 -> "01:02:05".
+QString ClockText(int64_t seconds);
+
+// The write speeds the drive offers for the medium, fastest first, as
+// "40x (7 056 Кб/с)" or with speedOnly "40x". Every speed from the drive's
+// maximum down in steps (177 KB/s on CD media, 700 on DVD) is sent to the
+// drive and the speed it reports back is listed once; the drive is left at
+// its maximum.
+QStringList WriteSpeedTexts(DriveBackend &burner, int mediaCode, bool speedOnly);
+// Sends the speed of such a text (for the inserted medium) to the drive, or
+// the drive's maximum when the text holds none.
+void SetWriteSpeedFromText(DriveBackend &burner, const QString &speedText);
+
+// The identifiers of the primary volume descriptor at sector 16 of the disc;
+// nothing when the sector cannot be read or holds no such descriptor.
+std::optional<zelvane::VolumeIdentifiers> ReadDiscIdentifiers(DriveBackend &burner);
+
 // Folder dialog titled caption below root, opening at path. On a choice
 // path becomes the folder and the answer is whether it exists.
 bool BrowseForFolder(QWidget *parent, const QString &caption, const QString &root, QString &path);
@@ -75,5 +101,9 @@ void ShutdownComputer();
 
 // The ISO open dialog: IsoPath becomes the chosen file (true) or is cleared.
 bool ChooseIsoImage(QWidget *parent);
+
+// Loads Qt's own Russian texts (standard buttons, file dialogs) into the
+// application; false when the translation files are not installed.
+bool InstallQtRussianTexts();
 
 } // namespace zelvane::app

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kHelpTopic = 61;
 constexpr int kReadyTimeoutSeconds = 5;
-constexpr uint32_t kVolumeDescriptorSector = 16;
 constexpr int kDiscComplete = 2;
 const QString kUnknown = QStringLiteral("???");
 
@@ -125,10 +124,7 @@ void TForm6::FormShow()
 
 void TForm6::ShowDescriptorFields()
 {
-    std::vector<uint8_t> sector;
-    if (!shell_.sarnixb().ReadSectors(kVolumeDescriptorSector, 1, sector))
-        return;
-    const auto texts = PrimaryVolumeIdentifiers(sector);
+    const auto texts = ReadDiscIdentifiers(shell_.sarnixb());
     if (!texts)
         return;
     ui_->Edit1->setText(QString::fromStdString(texts->volume));

@@ -1,6 +1,8 @@
 #include "interaction.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QFileDialog>
 #include <cstdlib>
 
@@ -100,6 +102,18 @@ void EndProcessNow(int exitCode)
         return;
     }
     std::_Exit(exitCode);
+}
+
+void RequestPowerOff()
+{
+    if (handlers().powerOff) {
+        handlers().powerOff();
+        return;
+    }
+    QDBusInterface login(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                         QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
+    // interactive = true lets the policy agent ask for permission.
+    login.call(QStringLiteral("PowerOff"), true);
 }
 
 } // namespace zelvane::app

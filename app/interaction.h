@@ -1,5 +1,5 @@
 // The points where the wizard waits for the user or ends the process: message
-// boxes, file and folder dialogs, and the immediate end. Each goes through a
+// boxes, file and folder dialogs, the immediate end and the power-off. Each goes through a
 // replaceable handler so that tests answer the questions themselves.
 #pragma once
 
@@ -35,6 +35,7 @@ struct InteractionHandlers {
     std::function<std::optional<QString>(const OpenFileRequest &)> openFile;
     std::function<std::optional<QString>(const FolderRequest &)> chooseFolder;
     std::function<void(int exitCode)> endProcess;
+    std::function<void()> powerOff;
 };
 
 // Replaces the handlers (empty members keep the interactive default) and
@@ -51,5 +52,8 @@ std::optional<QString> ChooseFolder(QWidget *parent, const FolderRequest &reques
 
 // Ends the process at once, without closing windows or asking again.
 void EndProcessNow(int exitCode);
+
+// Asks the login manager to power the computer off.
+void RequestPowerOff();
 
 } // namespace zelvane::app

@@ -18,7 +18,7 @@ Dispatcher MakeInterfaceDispatcher(QObject *context)
             call();
             return;
         }
-        QMetaObject::invokeMethod(receiver, [&call] { call(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(receiver, [call] { call(); }, Qt::QueuedConnection);
     };
 }
 

@@ -84,6 +84,9 @@ TForm1::TForm1(std::unique_ptr<DriveBackend> burner, QWidget *parent)
 TForm1::~TForm1()
 {
     DestroyCurrentPage();
+    // The burner's worker threads end while this window still exists to
+    // take the events they queue; those events go unrun with the window.
+    sarnixb_->EndOperations();
 }
 
 zelvane::ui::ImageButton *TForm1::PngSpeedButton1() const { return ui_->PngSpeedButton1; }
@@ -274,7 +277,7 @@ void TForm1::PngSpeedButton4Click()
     const QString caption = CurrentCaption();
     if (caption == PageCaption::Process) {
         if (AskYesNo(this, kAbortOperationQuestion, kCancelCaption))
-            static_cast<TForm5 *>(currentPage_.get())->Finish(false);
+            static_cast<TForm5 *>(currentPage_.get())->Stop();
     } else if (caption == PageCaption::Sessions) {
         if (!AskYesNo(this, kAbortExtractionQuestion, kCancelCaption))
             return;
@@ -312,7 +315,9 @@ bool TForm1::FormCloseQuery()
     const QString &question = stop->isEnabled() ? kAbortOperationQuestion : kCannotStopQuestion;
     if (!AskYesNo(this, question, kCancelCaption))
         return false;
-    static_cast<TForm5 *>(currentPage_.get())->Finish(false);
+    // A write is asked to stop; the window's end waits for the worker
+    // threads (an erase only stops being waited for).
+    static_cast<TForm5 *>(currentPage_.get())->Stop();
     return true;
 }
 

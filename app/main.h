@@ -22,6 +22,9 @@ namespace zelvane::app {
 class HelpViewer;
 class WizardPage;
 
+// The main window's caption, also its title whenever no task runs.
+inline const QString MainCaption = QStringLiteral("Zelvane");
+
 // Page captions the shell acts on.
 namespace PageCaption {
 inline const QString ChooseTask = QStringLiteral("Choose Task");

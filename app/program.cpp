@@ -1,5 +1,6 @@
 // zelvane: the CD/DVD burning wizard.
 #include "engine_backend.h"
+#include "global.h"
 #include "interaction.h"
 #include "main.h"
 #include "program_usage.h"
@@ -73,6 +74,7 @@ int main(int argc, char **argv)
                      zelvane::usage::HelpText(program).c_str());
         return kExitUsage;
     }
+    InstallQtRussianTexts();
 
     SingleInstance instance;
     if (instance.ActivateRunningInstance())

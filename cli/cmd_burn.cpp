@@ -1,9 +1,9 @@
 // zelvane-cli burn: writes local files and folders to the disc in the drive
 // as the wizard's "new disc" task does, or with --continue as its "continue
 // disc" task (a new session that carries on the last one).
-#include "burn_checks.h"
 #include "burn_settings.h"
 #include "command.h"
+#include "drive_checks.h"
 #include "drive_choice.h"
 #include "erase_run.h"
 #include "project_builder.h"
@@ -12,6 +12,7 @@
 #include "sxCDBC/FolderProject.h"
 #include "sxCDBC/SarnixBurner.h"
 #include "sxDrvLib/VolumeDescriptor.h"
+#include "sxTasks/TaskTexts.h"
 
 #include <array>
 #include <cstdio>
@@ -103,7 +104,7 @@ int burn(const CommandArgs &args)
     printProjectNotes(project, "burn");
     if (projectBytes(burner) == 0)
         return refuse("Проект пуст");
-    DiscState disc;
+    DiscFacts disc;
     if (const auto reason = CheckDriveAndMedium(burner, task, disc))
         return refuse(*reason);
 
@@ -114,21 +115,21 @@ int burn(const CommandArgs &args)
     if (options.settings.eraseFirst) {
         // The whole disc will be free once it is blank.
         if (sectors > disc.capacity)
-            return refuse(kProjectTooLarge);
+            return refuse(tasks::texts::kProjectTooLarge);
         if (const int failure = EraseDisc(burner, EraseRequest{}, "burn"))
             return failure;
         if (const auto reason = CheckDriveAndMedium(burner, task, disc))
             return refuse(*reason);
     }
-    switch (CheckSpace(sectors, disc, task)) {
+    switch (tasks::CheckSpace(task, sectors, disc)) {
     case SpaceVerdict::NeedsErase:
-        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseFirstHint);
+        return refuse(std::string(tasks::texts::kEraseNeeded) + " " + kEraseFirstHint);
     case SpaceVerdict::TooLarge:
-        return refuse(kProjectTooLarge);
+        return refuse(tasks::texts::kProjectTooLarge);
     case SpaceVerdict::Fits:
         break;
     }
-    burner.FinalizeDisc = options.finalize || FinalizeByFreeSpace(sectors, disc);
+    burner.FinalizeDisc = options.finalize || tasks::FinalizeByFreeSpace(sectors, disc);
     if (task == BurnTask::ContinueDisc)
         keepDiscIdentifiers(burner);
     applyBurnSettings(burner, options.settings, disc.mediaCode);

@@ -1,13 +1,14 @@
 // zelvane-cli burn-iso: writes an ISO image file to the disc in the drive,
 // as the wizard's "burn an image" task does.
-#include "burn_checks.h"
 #include "burn_settings.h"
 #include "command.h"
+#include "drive_checks.h"
 #include "drive_choice.h"
 #include "erase_run.h"
 #include "write_session.h"
 
 #include "sxCDBC/SarnixBurner.h"
+#include "sxTasks/TaskTexts.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -45,27 +46,31 @@ int burnIso(const CommandArgs &args)
     if (const int code = openDrive(burner, std::nullopt, "burn-iso"))
         return code;
     PrepareWriter(burner);
-    DiscState disc;
+    DiscFacts disc;
     if (const auto reason = CheckDriveAndMedium(burner, BurnTask::BurnImage, disc))
         return refuse(*reason);
     // An image always starts at the beginning of the disc: a disc that holds
     // data must be erased first.
     struct stat info {};
-    const std::int64_t sectors = ::stat(image.c_str(), &info) == 0 ? (info.st_size + 2047) / 2048 : 0;
+    const std::int64_t sectors = ::stat(image.c_str(), &info) == 0 ? tasks::ImageSectors(info.st_size) : 0;
     if (settings.eraseFirst) {
         if (sectors > disc.capacity)
-            return refuse(kProjectTooLarge);
+            return refuse(tasks::texts::kProjectTooLarge);
         if (const int failure = EraseDisc(burner, EraseRequest{}, "burn-iso"))
             return failure;
         if (const auto reason = CheckDriveAndMedium(burner, BurnTask::BurnImage, disc))
             return refuse(*reason);
     }
-    if (disc.used != 0)
-        return refuse(std::string("Запись возможна лишь после предварительной очистки носителя. ") + kEraseFirstHint);
-    if (CheckSpace(sectors, disc, BurnTask::BurnImage) == SpaceVerdict::TooLarge)
-        return refuse(kProjectTooLarge);
+    if (const auto refusal = tasks::RefuseImageTarget(disc)) {
+        burner.Eject(true);
+        return refuse(refusal->text);
+    }
+    if (tasks::ImageNeedsErase(disc))
+        return refuse(std::string(tasks::texts::kEraseNeeded) + " " + kEraseFirstHint);
+    if (tasks::CheckSpace(BurnTask::BurnImage, sectors, disc) == SpaceVerdict::TooLarge)
+        return refuse(tasks::texts::kProjectTooLarge);
     applyBurnSettings(burner, settings, disc.mediaCode);
-    burner.FinalizeDisc = FinalizeByFreeSpace(sectors, disc);
+    burner.FinalizeDisc = tasks::FinalizeByFreeSpace(sectors, disc);
 
     std::printf("writing %s to %s: %lld sectors\n", image.c_str(), disc.mediaName.c_str(), static_cast<long long>(sectors));
     WriteSession session(burner, "burn-iso");

@@ -1,5 +1,6 @@
 #include "erase_run.h"
 
+#include "drive_checks.h"
 #include "sxCDBC/InterfaceCall.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/SpeedText.h"
@@ -25,16 +26,6 @@ uint16_t SpeedKBps(double multiple, int mediaCode)
 {
     const double kbps = multiple * (IsCdMedia(mediaCode) ? kCdSpeedStep : kDvdBaseSpeed);
     return static_cast<uint16_t>(std::clamp(std::lround(kbps), 1L, 0xFFFEL));
-}
-
-// What a real drive leaves after the erase: a blank CD-RW or DVD-RW, and a
-// formatted DVD+RW or DVD-RAM without a volume on it.
-bool DiscIsBlank(TSarnixBurner &burner, uint8_t mediaCode)
-{
-    burner.TestUnitReady(kReadyTimeoutMs);
-    if (mediaCode == kMediaDvdPlusRw || mediaCode == kMediaDvdRam)
-        return burner.UsedBlocks() == 0;
-    return burner.DiscStatus() == 0;
 }
 
 void ShowPercent(int percent, int &shown)
@@ -75,9 +66,9 @@ int EraseDisc(TSarnixBurner &burner, const EraseRequest &request, const std::str
         std::fprintf(stderr, "zelvane-cli %s: the drive is not ready\n", name);
         return kExitNotReady;
     }
-    const uint8_t code = burner.GetMediaCode();
-    const bool erasable = burner.IsErasable() || (request.quick && code == kMediaDvdRam);
-    if (!erasable) {
+    const DiscFacts disc = ReadDiscFacts(burner);
+    const uint8_t code = static_cast<uint8_t>(disc.mediaCode);
+    if (!tasks::CanErase(disc, request.quick)) {
         std::fprintf(stderr, "zelvane-cli %s: the disc (%s) is not rewritable; insert a rewritable disc to erase\n",
                      name, MediaName(code).c_str());
         return kExitNotRewritable;
@@ -109,7 +100,8 @@ int EraseDisc(TSarnixBurner &burner, const EraseRequest &request, const std::str
         return kExitEraseFailed;
     }
     ShowPercent(100, shown);
-    if (!DiscIsBlank(burner, burner.GetMediaCode())) {
+    burner.TestUnitReady(kReadyTimeoutMs);
+    if (!tasks::DiscIsBlank(ReadDiscFacts(burner))) {
         std::fprintf(stderr, "zelvane-cli %s: the disc is not blank after the erase\n", name);
         return kExitNotBlank;
     }

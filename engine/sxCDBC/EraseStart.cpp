@@ -58,6 +58,7 @@ bool TSarnixBurner::Erase(std::uint8_t Type)
             finishedErases_.push_back(std::move(eraseThread_));
     }
 
+    eraseAbandoned_ = false;
     const bool ready = TestUnitReady(kReadyTimeoutMs);
     Eject(false);
     const uint8_t code = GetMediaCode();
@@ -108,6 +109,8 @@ bool TSarnixBurner::WriteZeroUnits(std::uint32_t count, bool stopAtFailure)
     static const std::vector<uint8_t> zeros(kZeroUnitBytes, 0);
     bool all = true;
     for (uint32_t unit = 0; unit < count; ++unit) {
+        if (eraseAbandoned_)
+            return false;
         if (Write10(unit * kSectorsPerUnit, kSectorsPerUnit, zeros))
             continue;
         all = false;

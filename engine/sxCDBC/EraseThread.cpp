@@ -67,6 +67,17 @@ void TEraseThread::UpdatePercent()
     percent_ = static_cast<std::int32_t>(std::clamp(share, 0.0, 100.0));
 }
 
+bool TEraseThread::Abandoned() const
+{
+    return device_.EraseAbandoned();
+}
+
+void TEraseThread::Wait(int ms)
+{
+    if (!Abandoned())
+        device_.Pause(ms);
+}
+
 bool TEraseThread::NotReady() const
 {
     return device_.LastSense()[kSenseAsc] == kAscNotReady;
@@ -75,7 +86,7 @@ bool TEraseThread::NotReady() const
 void TEraseThread::PollReady()
 {
     if (!device_.TestUnitReady(kReadyTimeoutMs))
-        device_.Pause(kPollPauseMs);
+        Wait(kPollPauseMs);
 }
 
 void TEraseThread::Execute()
@@ -119,7 +130,7 @@ void TEraseThread::WaitDvdMinusRwBlank()
         PollReady();
         UpdatePercent();
     } while (NotReady() && WithinExpected());
-    device_.Pause(kSettlePauseMs);
+    Wait(kSettlePauseMs);
     do {
         UpdatePercent();
         Advance(1);
@@ -132,14 +143,14 @@ void TEraseThread::FinishDvdPlusRwFormat(bool quick)
     // The format's own wait is bounded too: a drive that never becomes ready
     // must not keep the erase from ending.
     do {
-        device_.Pause(kPollPauseMs);
+        Wait(kPollPauseMs);
         Advance(2);
         device_.ReadDiscInformation();
         UpdatePercent();
     } while (NotReady() && WithinExpected());
     if (!device_.WriteZeroUnits(quick ? kQuickZeroUnits : kFullZeroUnits, true))
         return;
-    device_.Pause(kFlushPauseMs);
+    Wait(kFlushPauseMs);
     Advance(1);
     UpdatePercent();
     device_.SynchronizeCache(false, kFlushTimeoutMs);
@@ -160,7 +171,7 @@ void TEraseThread::WaitSlowDrive()
         PollReady();
     } while (NotReady() && WithinExpected());
     device_.ReadDiscInformation();
-    device_.Pause(kSettlePauseMs);
+    Wait(kSettlePauseMs);
 }
 
 void TEraseThread::WaitUntilIdle()
@@ -171,7 +182,7 @@ void TEraseThread::WaitUntilIdle()
             device_.ReadDiscInformation();
             Advance(5);
             if (NotReady())
-                device_.Pause(kSettlePauseMs);
+                Wait(kSettlePauseMs);
         } while (NotReady() && WithinExpected());
     }
     do {
@@ -187,7 +198,7 @@ void TEraseThread::WaitUntilIdle()
         Advance(2);
         if (sense[0] == kSenseValidCurrent)
             sense[kSenseAsc] = kAscNotReady;
-        device_.Pause(kPollPauseMs);
+        Wait(kPollPauseMs);
     } while (sense[kSenseAsc] != 0 && WithinExpected());
 }
 

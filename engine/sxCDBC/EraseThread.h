@@ -48,7 +48,11 @@ private:
     void Advance(double seconds) { elapsed_ += seconds; }
     void UpdatePercent();
     bool NotReady() const;
-    bool WithinExpected() const { return elapsed_ <= ExpectedSeconds; }
+    // The waits end when the expected time has passed or the burner goes away.
+    bool WithinExpected() const { return elapsed_ <= ExpectedSeconds && !Abandoned(); }
+    bool Abandoned() const;
+    // A fixed wait, skipped once the burner goes away.
+    void Wait(int ms);
     // TEST UNIT READY; a drive that is not ready gets 2 s before the next poll.
     void PollReady();
 

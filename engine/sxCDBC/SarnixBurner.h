@@ -50,9 +50,7 @@ public:
     using TDispatcher = std::function<void(const std::function<void()> &Call)>;
 
     TSarnixBurner();
-    // Stops a running write and waits for its threads, and for a running
-    // erase thread (not to be called on the interface thread while that
-    // thread waits there for OnEraseDone).
+    // Ends what still runs (EndOperations).
     ~TSarnixBurner() override;
     TSarnixBurner(const TSarnixBurner &) = delete;
     TSarnixBurner &operator=(const TSarnixBurner &) = delete;
@@ -183,6 +181,13 @@ public:
     std::int32_t EraseProgress() const;
     // Type of the last erase started.
     std::uint8_t EraseType() const { return eraseType_; }
+    // Stops a running write, makes a running erase stop waiting for the
+    // drive, and waits until their threads have ended; their events have
+    // been raised by then. Not to be called on the interface thread while a
+    // worker waits there for its event.
+    void EndOperations();
+    // Set by EndOperations until the next erase: the erase stops waiting.
+    bool EraseAbandoned() const { return eraseAbandoned_; }
     // The thread of the last erase started, if any.
     const TEraseThread *EraseThread() const { return eraseThread_.get(); }
 
@@ -219,6 +224,7 @@ private:
     std::unique_ptr<TCacheThread> cache_;
     std::unique_ptr<TThWrite> writer_;
     std::atomic<bool> erasing_{false};
+    std::atomic<bool> eraseAbandoned_{false};
     std::uint8_t eraseType_ = 1;
     std::unique_ptr<TEraseThread, EraseThreadDeleter> eraseThread_;
     // Threads of earlier erases that were still delivering their event.

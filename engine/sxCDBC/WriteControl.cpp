@@ -25,10 +25,8 @@ constexpr std::int32_t kBlockSize = 65536;
 constexpr std::int32_t kCdBlockSize = 55296;  // 27 sectors
 constexpr std::int64_t kSector = 2048;
 
-// One write at a time in the process: set while a writing thread runs, and
-// the stop flag that CancelWrite raises for it.
+// One write at a time in the process: set while a writing thread runs.
 std::atomic<bool> gWritingActive{false};
-std::atomic<bool> gStopRequested{false};
 
 std::int32_t blockSizeFor(int mediaCode)
 {
@@ -39,9 +37,18 @@ std::int32_t blockSizeFor(int mediaCode)
 
 TSarnixBurner::~TSarnixBurner()
 {
+    EndOperations();
+}
+
+void TSarnixBurner::EndOperations()
+{
+    // The drive blanks on by itself; the erase thread only stops waiting.
+    eraseAbandoned_ = true;
     if (writer_ && writer_->Joinable())
         CancelWrite();
     releaseLastWrite();
+    eraseThread_.reset();
+    finishedErases_.clear();
 }
 
 void TSarnixBurner::Synchronize(const std::function<void()> &Call)
@@ -58,15 +65,16 @@ void TSarnixBurner::ReportWriteDone()
         OnWriteDone(this, ResultText);
 }
 
+// The stop reaches this burner's write only: another burner of the process
+// (another drive) writes on.
 void TSarnixBurner::CancelWrite()
 {
-    gStopRequested = true;
     stop_ = true;
 }
 
 bool TSarnixBurner::StopRequested() const
 {
-    return gStopRequested.load() || stop_.load();
+    return stop_.load();
 }
 
 bool TSarnixBurner::WriteRunning()
@@ -189,7 +197,6 @@ void TSarnixBurner::prepareDvdRw(int mediaCode)
 bool TSarnixBurner::BurnProject()
 {
     releaseLastWrite();
-    gStopRequested = false;
     stop_ = false;
     TestUnitReady(); // takes a medium change report before the disc is read
     const int mediaCode = GetMediaCode();
@@ -205,7 +212,6 @@ bool TSarnixBurner::BurnProject()
 bool TSarnixBurner::BurnImageFile(const std::string &FileName)
 {
     releaseLastWrite();
-    gStopRequested = false;
     stop_ = false;
     std::int64_t size = 0;
     try {
@@ -224,6 +230,10 @@ bool TSarnixBurner::BurnImageFile(const std::string &FileName)
     sectorCount_ = (size + kSector - 1) / kSector;
     TestUnitReady(); // takes a medium change report before the disc is read
     const int mediaCode = GetMediaCode();
+    // As for a project: a minimally blanked DVD-RW takes no incremental
+    // writes until it is prepared.
+    if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
+        prepareDvdRw(mediaCode);
     return startWrite(blockSizeFor(mediaCode), {CacheEntry{FileName, size, 0}}, true, false);
 }
 
@@ -234,7 +244,6 @@ int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
     BuildHeader(true, nullptr);
     if (!Direct) {
         releaseLastWrite();
-        gStopRequested = false;
         stop_ = false;
         startWrite(kBlockSize, projectEntries(), false, true);
         return -1;

@@ -290,7 +290,9 @@ bool TThWrite::formatBlankDvdPlusRw()
 
 bool TThWrite::writeBlocks(std::int32_t length, int attempts)
 {
-    const bool wholeUnits = !job_.BurningImageFile && !isCdWriteOnceOrRewritable(mediaCode_);
+    // A restricted-overwrite DVD-RW takes whole packets only, an image's last one too.
+    const bool wholeUnits = !isCdWriteOnceOrRewritable(mediaCode_) &&
+                            (!job_.BurningImageFile || mediaCode_ == kMediaDvdRwRestricted);
     bool first = true;
     while (length > 0) {
         std::int32_t bytes = length;

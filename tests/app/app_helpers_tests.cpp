@@ -3,6 +3,8 @@
 #include "global.h"
 #include "scripted_backend.h"
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -91,6 +93,25 @@ private slots:
         QCOMPARE(BlocksToMegabytesText(0), QStringLiteral("0 Мб"));
         QCOMPARE(BlocksToMegabytesText(359847), QStringLiteral("703 Мб"));
         QCOMPARE(BlocksToMegabytesText(2295104), QStringLiteral("4483 Мб"));
+    }
+
+    void numberTextsAreRussian()
+    {
+        QCOMPARE(MegabytesText(104857600.0), QStringLiteral("100,00"));
+        QCOMPARE(MegabytesText(1398101333.0), QStringLiteral("1\u00A0333,33"));
+        QCOMPARE(ClockText(0), QStringLiteral("00:00:00"));
+        QCOMPARE(ClockText(3725), QStringLiteral("01:02:05"));
+        QCOMPARE(ClockText(360000), QStringLiteral("100:00:00"));
+    }
+
+    void standardButtonsSpeakRussian()
+    {
+        QVERIFY2(InstallQtRussianTexts(), "Qt's Russian translations (qt6-translations-l10n) are not installed");
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Подтверждение"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Да"));
+        QCOMPARE(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("Нет"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(QLatin1Char('&')), QStringLiteral("Отмена"));
     }
 
     void fileSizeOf()

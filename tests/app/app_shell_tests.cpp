@@ -7,6 +7,7 @@
 #include "main.h"
 #include "process.h"
 #include "scripted_backend.h"
+#include "wizard_under_test.h"
 #include "sessions.h"
 #include "single_instance.h"
 #include "sxDrvLib/CapabilitySet.h"
@@ -22,60 +23,7 @@ using namespace zelvane::app::testing;
 
 namespace {
 
-constexpr uint32_t kCdWriter = zelvane::kReadsCdR | zelvane::kWritesCdR | zelvane::kUnderrunProtection;
-constexpr uint32_t kDvdWriter = zelvane::kReadsDvdRom | zelvane::kWritesDvdR;
-constexpr uint32_t kReader = zelvane::kReadsCdR | zelvane::kReadsDvdRom;
 constexpr uint32_t kPlusOnlyWriter = zelvane::kReadsDvdPlusR | zelvane::kWritesDvdPlusR | zelvane::kWritesDvdPlusRw;
-
-ScriptedDrive Drive(int target, uint32_t caps)
-{
-    ScriptedDrive drive;
-    drive.line = DriveLine(target, "/dev/sr" + std::to_string(target), "DRIVE " + std::to_string(target));
-    drive.capabilities = caps;
-    return drive;
-}
-
-struct WizardUnderTest {
-    ScriptedBackend *burner;
-    std::unique_ptr<TForm1> window;
-
-    explicit WizardUnderTest(std::vector<ScriptedDrive> drives, bool transportWorks = true)
-    {
-        auto backend = std::make_unique<ScriptedBackend>();
-        backend->drives = std::move(drives);
-        backend->transportWorks = transportWorks;
-        burner = backend.get();
-        window = std::make_unique<TForm1>(std::move(backend));
-    }
-    void show()
-    {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    // Shows the window, picks the task and goes steps pages on.
-    void walk(int task, int steps)
-    {
-        show();
-        taskPage()->PanelClick(task);
-        for (int i = 0; i < steps; ++i)
-            next();
-    }
-    QString page() const { return window->CurrentPage() ? window->CurrentPage()->windowTitle() : QString(); }
-    void next() { window->PngSpeedButton1Click(); }
-    TForm2 *taskPage() const { return qobject_cast<TForm2 *>(window->CurrentPage()); }
-    // Visible states of Next, Stop, Done and the enabled state of Start over.
-    QString buttons() const
-    {
-        QString state;
-        state += !window->PngSpeedButton1()->isHidden() ? QLatin1Char('N') : QLatin1Char('-');
-        state += !window->PngSpeedButton4()->isHidden()
-                     ? (window->PngSpeedButton4()->isEnabled() ? QLatin1Char('S') : QLatin1Char('s'))
-                     : QLatin1Char('-');
-        state += !window->PngSpeedButton5()->isHidden() ? QLatin1Char('D') : QLatin1Char('-');
-        state += window->PngSpeedButton2()->isEnabled() ? QLatin1Char('B') : QLatin1Char('-');
-        return state;
-    }
-};
 
 const QString kAbortQuestion = QStringLiteral("Вы действительно хотите прервать текущую операцию?");
 const QString kExtractionQuestion =
@@ -227,16 +175,31 @@ private slots:
         QFETCH(QList<int>, topics);
         InteractionRecorder recorder;
         recorder.openFileAnswer = QStringLiteral("/images/disc.iso");
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.show();
         QCOMPARE(zelvane::app::Wizard().HelpContext, 2);
         QCOMPARE(w.buttons(), QStringLiteral("N---"));
         w.taskPage()->PanelClick(task);
         for (qsizetype i = 0; i < pages.size(); ++i) {
-            w.next();
+            // The process page offers no Next: its way on is Start over.
+            if (i > 0 && pages[i - 1] == PageCaption::Process)
+                w.window->PngSpeedButton2Click();
+            else
+                w.next();
             QCOMPARE(w.page(), pages[i]);
             QCOMPARE(zelvane::app::Wizard().HelpContext, topics[i]);
             QVERIFY(w.window->updatesEnabled());
+            if (pages[i] == PageCaption::Process) {
+                // A running write can be stopped, a running erase cannot.
+                QTRY_COMPARE(w.burner->operations.size(), size_t(1));
+                QCOMPARE(w.buttons(), task == Task::EraseDisc ? QStringLiteral("-s--") : QStringLiteral("-S--"));
+                if (task == Task::EraseDisc)
+                    w.burner->FinishErase(false);
+                else
+                    w.burner->FinishWrite({});
+                QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
+                continue;
+            }
             const QString expected = pages[i] == PageCaption::Sessions     ? QStringLiteral("--DB")
                                      : pages[i] == PageCaption::ChooseTask ? QStringLiteral("N---")
                                                                            : QStringLiteral("N--B");
@@ -260,34 +223,39 @@ private slots:
 
     void processButtonsFollowThePhase()
     {
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.walk(Task::NewDisc, 3);
         QCOMPARE(w.page(), PageCaption::Process);
-        w.window->PngSpeedButton2()->setEnabled(false);
-        w.window->ShowStopButton(true);
-        QCOMPARE(w.buttons(), QStringLiteral("-S--"));
-        w.window->ShowStopButton(false);
-        QCOMPARE(w.buttons(), QStringLiteral("-s--"));
-        w.window->sarnixbWriteDone(QString());
-        QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
+        w.burner->FinalizeWrite();
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-s--"));
+        w.burner->FinishWrite({});
+        QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
     }
 
-    void stopOnTheProcessPageAsksFirst()
+    void stopOnTheProcessPageAsksFirstAndWaitsForTheWrite()
     {
         InteractionRecorder recorder;
-        WizardUnderTest w({Drive(0, kCdWriter)});
-        w.walk(Task::EraseDisc, 2);
-        w.window->PngSpeedButton2()->setEnabled(false);
-        w.window->ShowStopButton(true);
+        WizardUnderTest w({WriterWithBlankDisc()});
+        w.walk(Task::NewDisc, 3);
+        QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
         recorder.answers = {QMessageBox::No};
         w.window->PngSpeedButton4Click();
         QCOMPARE(recorder.messages.back().text, kAbortQuestion);
         QCOMPARE(recorder.messages.back().caption, QStringLiteral("Подтверждение отмены"));
         QCOMPARE(recorder.messages.back().icon, QMessageBox::Question);
         QCOMPARE(w.buttons(), QStringLiteral("-S--"));
+        QCOMPARE(w.burner->cancelWriteCalls, 0);
         recorder.answers = {QMessageBox::Yes};
         w.window->PngSpeedButton4Click();
-        QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+        // The writer is still ending: no Done yet, the tray stays locked.
+        QCOMPARE(w.burner->cancelWriteCalls, 1);
+        QCOMPARE(w.buttons(), QStringLiteral("-s--"));
+        QCOMPARE(w.burner->removalCalls, std::vector<bool>{false});
+        w.burner->FinishWrite("OPERATION ABORTED BY USER");
+        QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
+        QCOMPARE(recorder.messages.back().text, QStringLiteral("Запись завершена с ошибкой: OPERATION ABORTED BY USER"));
+        QCOMPARE(w.burner->removalCalls, (std::vector<bool>{false, true}));
     }
 
     void stopDuringAnExtraction()
@@ -327,28 +295,32 @@ private slots:
             QVERIFY(recorder.messages.empty());
         }
         {
-            // Process page, operation running: No keeps the window, Yes ends the operation and closes.
-            WizardUnderTest w({Drive(0, kCdWriter)});
+            // Process page, operation running: No keeps the window, Yes stops the write and closes.
+            WizardUnderTest w({WriterWithBlankDisc()});
             w.walk(Task::NewDisc, 3);
-            w.window->ShowStopButton(true);
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
             QCOMPARE(recorder.messages.back().text, kAbortQuestion);
+            QCOMPARE(w.burner->cancelWriteCalls, 0);
             recorder.answers = {QMessageBox::Yes};
             QVERIFY(w.window->close());
-            QCOMPARE(w.buttons(), QStringLiteral("--DB"));
+            QCOMPARE(w.burner->cancelWriteCalls, 1);
         }
         {
             // Process page in a phase that cannot be stopped: the other question.
-            WizardUnderTest w({Drive(0, kCdWriter)});
+            WizardUnderTest w({WriterWithBlankDisc()});
             w.walk(Task::NewDisc, 3);
-            w.window->ShowStopButton(false);
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-S--"));
+            w.burner->FinalizeWrite();
+            QTRY_COMPARE(w.buttons(), QStringLiteral("-s--"));
             recorder.answers = {QMessageBox::No};
             QVERIFY(!w.window->close());
             QCOMPARE(recorder.messages.back().text, kCannotStopQuestion);
             QCOMPARE(recorder.messages.back().caption, QStringLiteral("Подтверждение отмены"));
             // Once the operation has ended the window closes without asking.
-            w.window->sarnixbWriteDone(QStringLiteral("WRITER ERROR"));
+            w.burner->FinishWrite("WRITER ERROR");
+            QTRY_COMPARE(w.buttons(), QStringLiteral("--DB"));
             QCOMPARE(zelvane::app::Wizard().WriteError, QStringLiteral("WRITER ERROR"));
             const size_t asked = recorder.messages.size();
             QVERIFY(w.window->close());
@@ -407,9 +379,9 @@ private slots:
 
     void completionEventsArriveOnTheInterfaceThread()
     {
-        WizardUnderTest w({Drive(0, kCdWriter)});
+        WizardUnderTest w({WriterWithBlankDisc()});
         w.walk(Task::EraseDisc, 2);
-        w.window->ShowStopButton(false);
+        QTRY_VERIFY(w.burner->Erasing());
         Qt::HANDLE handlerThread = nullptr;
         auto handlers = w.burner->handlers;
         std::thread worker([&] {
@@ -418,9 +390,9 @@ private slots:
                 handlers.eraseDone(true);
             });
         });
-        // The worker waits until the event loop has run the call.
-        QTRY_VERIFY(handlerThread != nullptr);
+        // The worker only queues the call and goes on; the event loop runs it.
         worker.join();
+        QTRY_VERIFY(handlerThread != nullptr);
         QCOMPARE(handlerThread, QThread::currentThreadId());
         QVERIFY(zelvane::app::Wizard().EraseFailed);
         QCOMPARE(w.buttons(), QStringLiteral("--DB"));

@@ -1,18 +1,12 @@
 // The wizard on the real engine and the virtual drive: start-up finds the
 // virtual drive and the information page shows what the drive reports.
-#include "choose_task.h"
-#include "engine_backend.h"
-#include "global.h"
-#include "info.h"
-#include "main.h"
-#include "info_page_probe.h"
 #include "scripted_backend.h"
 #include "sessions.h"
 #include "sxDrvLib/CapabilitySet.h"
 #include "ui_info.h"
 #include "ui_sessions.h"
+#include "virtual_drive_wizard.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,34 +18,6 @@ namespace {
 
 constexpr uint32_t kGridAbilities = 0x5FFFB; // every bit the grid shows
 
-struct VirtualDriveWizard {
-    std::unique_ptr<TForm1> window;
-    TForm6 *page = nullptr;
-
-    VirtualDriveWizard() { window = std::make_unique<TForm1>(MakeEngineBackend()); }
-    bool onVirtualDrive() const
-    {
-        const QStringList &names = zelvane::app::Wizard().DriveNames;
-        return names.size() == 1 && names[0].startsWith(QStringLiteral("vdrive "));
-    }
-    void showInfo()
-    {
-        window->show();
-        qobject_cast<TForm2 *>(window->CurrentPage())->PanelClick(Task::DiscInfo);
-        window->PngSpeedButton1Click();
-        page = qobject_cast<TForm6 *>(window->CurrentPage());
-    }
-    QStringList values() { return InfoValues(*page); }
-    QStringList fields() { return InfoFields(*page); }
-    uint32_t shownAbilities() { return ShownAbilities(*page); }
-    // Next: the sessions page's one line.
-    QString sessionsLine()
-    {
-        window->PngSpeedButton1Click();
-        return qobject_cast<TForm8 *>(window->CurrentPage())->Form().TreeView1->topLevelItem(0)->text(0);
-    }
-};
-
 } // namespace
 
 class VirtualDriveTests : public QObject {
@@ -62,10 +28,7 @@ class VirtualDriveTests : public QObject {
     // Runs the virtual drive's control tool on this test's drive.
     void vdrive(const QStringList &arguments)
     {
-        QProcess tool;
-        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zelvane-vdrive"), arguments);
-        QVERIFY2(tool.waitForFinished(30000), "zelvane-vdrive did not finish");
-        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        QVERIFY2(RunBuiltTool(QStringLiteral("zelvane-vdrive"), arguments), qPrintable(arguments.join(' ')));
     }
 
 private slots:

@@ -87,18 +87,11 @@ void ReadPacing::OnRead()
 }
 
 ScriptedBackend::ScriptedBackend() = default;
-ScriptedBackend::~ScriptedBackend() = default;
 
 ScriptedBackend::CommandScope::CommandScope(ScriptedBackend &backend) : backend(backend)
 {
     if (backend.callsRunning_.fetch_add(1) > 0)
         ++backend.overlappingCalls;
-}
-
-void ScriptedBackend::AllowMediumRemoval(bool allow)
-{
-    CommandScope scope(*this);
-    removalCalls.push_back(allow);
 }
 
 zelvane::TSarnixBurner *ScriptedBackend::discBurner()
@@ -149,9 +142,134 @@ zelvane::ExtractionOutcome ScriptedBackend::Extract(const zelvane::ExtractionReq
     return zelvane::extractFromSession(*burner, request, hooks);
 }
 
-bool ScriptedBackend::ReadSectors(uint32_t lba, uint32_t count, std::vector<uint8_t> &data)
+ScriptedBackend::~ScriptedBackend()
+{
+    if (worker_.joinable())
+        worker_.join();
+}
+
+bool ScriptedBackend::command()
 {
     CommandScope scope(*this);
+    if (running_)
+        ++commandsWhileRunning;
+    return true;
+}
+
+uint32_t ScriptedBackend::bufferSize() const
+{
+    if (selected < 0 || static_cast<size_t>(selected) >= drives.size())
+        return 0;
+    return drives[static_cast<size_t>(selected)].bufferSize;
+}
+
+void ScriptedBackend::SetWriteSpeed(int kbps)
+{
+    command();
+    speedRequests.push_back(kbps);
+    writeSpeed = kbps;
+    currentSpeed = kbps;
+    if (!drive() || drive()->writeSpeeds.empty())
+        return;
+    // The fastest speed of the drive not above the one asked for, else its slowest.
+    currentSpeed = drive()->writeSpeeds.back();
+    for (int speed : drive()->writeSpeeds)
+        if (speed <= kbps) {
+            currentSpeed = speed;
+            break;
+        }
+}
+
+bool ScriptedBackend::Erase(uint8_t type)
+{
+    command();
+    operations.push_back("erase " + std::to_string(type));
+    if (startFails) {
+        if (handlers.eraseDone)
+            handlers.eraseDone(true);
+        return false;
+    }
+    running_ = true;
+    erasing_ = true;
+    return true;
+}
+
+bool ScriptedBackend::startWrite(const std::string &operation)
+{
+    command();
+    operations.push_back(operation);
+    if (startFails) {
+        if (handlers.writeDone)
+            handlers.writeDone(startError);
+        return false;
+    }
+    running_ = true;
+    return true;
+}
+
+bool ScriptedBackend::BurnProject()
+{
+    if (sectorsOfNextLayout)
+        sectorsToWrite = *sectorsOfNextLayout;
+    return startWrite("burn project");
+}
+
+bool ScriptedBackend::BurnImageFile(const std::string &file)
+{
+    return startWrite("burn image " + file);
+}
+
+bool ScriptedBackend::SaveImageFile(const std::string &file)
+{
+    return startWrite("save image " + file);
+}
+
+void ScriptedBackend::fromWorker(std::function<void()> call)
+{
+    if (worker_.joinable())
+        worker_.join();
+    worker_ = std::thread(std::move(call));
+}
+
+void ScriptedBackend::FinishErase(bool withError)
+{
+    fromWorker([this, withError] {
+        erasing_ = false;
+        running_ = false;
+        const auto done = handlers.eraseDone;
+        dispatcher([done, withError] { done(withError); });
+    });
+}
+
+void ScriptedBackend::FinalizeWrite()
+{
+    fromWorker([this] {
+        const auto finalizing = handlers.finalizingTrack;
+        dispatcher([finalizing] { finalizing(); });
+    });
+}
+
+void ScriptedBackend::FinishWrite(const std::string &error)
+{
+    fromWorker([this, error] {
+        running_ = false;
+        const auto done = handlers.writeDone;
+        dispatcher([done, error] { done(error); });
+    });
+}
+
+void ScriptedBackend::EndOperations()
+{
+    if (worker_.joinable())
+        worker_.join();
+    running_ = false;
+    erasing_ = false;
+    removalCalls.push_back(true);
+}
+
+bool ScriptedBackend::ReadSectors(uint32_t lba, uint32_t count, std::vector<uint8_t> &data)
+{
+    command();
     if (!drive() || lba != 16 || count != 1 || drive()->sector16.empty())
         return false;
     data = drive()->sector16;
@@ -169,12 +287,16 @@ InteractionRecorder::InteractionRecorder()
             answers.pop_front();
             return answer;
         },
-        [this](const OpenFileRequest &) { return openFileAnswer; },
+        [this](const OpenFileRequest &request) {
+            openFileRequests.push_back(request);
+            return openFileAnswer;
+        },
         [this](const FolderRequest &request) {
             folderRequests.push_back(request);
             return folderAnswer;
         },
         [this](int code) { endRequests.push_back(code); },
+        [this] { ++powerOffRequests; },
     });
 }
 

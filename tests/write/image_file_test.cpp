@@ -91,3 +91,18 @@ TEST_F(WriteTest, StoppingAnImageWriteEndsOnceWithTheStopText)
     }
     EXPECT_GE(stopped, 3);
 }
+
+TEST_F(WriteTest, StoppingAnotherBurnerLeavesThisWriteRunning)
+{
+    fs::create_directories(folder_ / "big");
+    MakeFile(folder_ / "big" / "data.bin", 16 * 1048576, 41);
+    BuildProject({folder_ / "big"});
+    TSarnixBurner other;
+    const std::string text = RunWrite([&] {
+        const bool started = burner->SaveImageFile((folder_ / "kept.iso").string(), false) == -1;
+        other.CancelWrite();
+        return started;
+    });
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(fs::file_size(folder_ / "kept.iso"), std::uintmax_t(burner->SectorsToWrite()) * 2048);
+}
