@@ -157,8 +157,11 @@ bool SessionImporter::importSector(std::span<const std::uint8_t> sector, std::ui
 std::string SessionImporter::recordName(const DiscDirectoryRecord &record, NameSpace names)
 {
     const bool joliet = names == NameSpace::Joliet;
-    const std::string name =
-        joliet ? jolietIdentifierName(record.identifier) : isoIdentifierName(record.identifier);
+    std::string name = joliet ? jolietIdentifierName(record.identifier) : isoIdentifierName(record.identifier);
+    // "README." is README without an extension; the project adds the dot
+    // again and knows to leave it out of the Joliet name.
+    if (!record.directory && !name.empty() && name.back() == '.' && name.find_first_not_of('.') != std::string::npos)
+        name.pop_back();
     if (record.identifier.size() <= (joliet ? kMaxJolietIdentifier : kMaxIsoIdentifier))
         return safeDiscName(name);
     // Reported, and imported under a name short enough for a record.
