@@ -9,6 +9,7 @@
 #include "sxConst/WriteTexts.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/SpeedText.h"
+#include "sxDrvLib/VolumeDescriptor.h"
 #include "sxStreamEx/StreamEx.h"
 
 #include <algorithm>
@@ -49,6 +50,8 @@ constexpr std::array<std::uint8_t, 28> kDvdRStreaming = {
 constexpr std::array<std::uint8_t, 12> kDvdPlusRwFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x23,
                                                            0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
 constexpr std::uint8_t kFormatWithData = 0x11;
+// Restricted overwrite DVD-RW is written in packets of 16 sectors.
+constexpr std::uint32_t kRestrictedOverwritePacket = 16;
 
 bool isCdWriteOnceOrRewritable(int code) { return code == kMediaCdR || code == kMediaCdRw; }
 
@@ -205,12 +208,8 @@ void TThWrite::writeToDrive()
         finishDrive();
         return;
     }
-    if (length > 0 && writeBlocks(length, attempts) && rewriteStart && sessionStart_ != 0) {
-        const auto &kept = burner_.KeptHeaderCopy().bytes;
-        std::copy_n(kept.begin(), kWriteUnit, buffer_.begin());
-        attempts = 0;
-        writeBlockToDrive(0, kWriteUnit, attempts);
-    }
+    if (length > 0 && writeBlocks(length, attempts) && rewriteStart && sessionStart_ != 0)
+        rewriteDescriptorSet();
     finishDrive();
 }
 
@@ -260,9 +259,11 @@ bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
             burner_.SynchronizeCache(false, kLongFlushMs);
             return true;
         }
-        if (attempt == 0 && mediaCode_ == kMediaDvdPlusRw && burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium &&
-            formatBlankDvdPlusRw())
-            continue;
+        if (attempt == 0 && mediaCode_ == kMediaDvdPlusRw && burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium) {
+            formatTried_ = true;
+            if (formatBlankDvdPlusRw())
+                continue;
+        }
         if (busyFailure()) {
             std::this_thread::sleep_for(kBusyPause);
             attempts = 1;
@@ -272,6 +273,37 @@ bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
     }
     failWith(writerError());
     return false;
+}
+
+bool TThWrite::rewriteDescriptorSet()
+{
+    // Sectors 16 up to the new terminator, and not one more: what follows
+    // the old descriptors may hold the old session's files. Restricted
+    // overwrite takes whole packets; the rest of the packet is read first
+    // and written back as it was.
+    const KeptDescriptors &kept = burner_.KeptHeaderCopy();
+    const std::uint32_t first = kFirstDescriptorLba;
+    const auto end = static_cast<std::uint32_t>(kept.length / kSector);
+    if (end <= first)
+        return true;
+    const std::uint32_t packet = mediaCode_ == kMediaDvdRwRestricted ? kRestrictedOverwritePacket : 1;
+    const std::uint32_t writeStart = first / packet * packet;
+    const std::uint32_t writeEnd = (end + packet - 1) / packet * packet;
+    const auto bytes = static_cast<std::int32_t>((writeEnd - writeStart) * kSector);
+    if (bytes > kWriteUnit) {
+        failWith(writerError());
+        return false;
+    }
+    const std::span<std::uint8_t> unit(buffer_.data(), static_cast<std::size_t>(bytes));
+    if ((writeStart != first || writeEnd != end) &&
+        !burner_.Read10(writeStart, static_cast<std::uint16_t>(writeEnd - writeStart), unit)) {
+        failWith(writerError());
+        return false;
+    }
+    std::copy(kept.bytes.begin() + std::ptrdiff_t(first) * kSector, kept.bytes.begin() + std::ptrdiff_t(end) * kSector,
+              unit.begin() + std::ptrdiff_t(first - writeStart) * kSector);
+    int attempts = 0;
+    return writeBlockToDrive(writeStart, bytes, attempts);
 }
 
 bool TThWrite::formatBlankDvdPlusRw()
@@ -293,10 +325,15 @@ bool TThWrite::writeBlocks(std::int32_t length, int attempts)
     bool first = true;
     while (length > 0) {
         std::int32_t bytes = length;
-        if (wholeUnits && bytes < kWriteUnit) {
-            // The final write unit of a DVD project is whole; its tail is zeros.
-            std::memset(buffer_.data() + bytes, 0, static_cast<std::size_t>(kWriteUnit - bytes));
-            bytes = kWriteUnit;
+        // The final write unit of a DVD project is whole, and restricted
+        // overwrite takes whole packets also of an image; the tail is zeros.
+        std::int32_t unit = wholeUnits ? kWriteUnit : 0;
+        if (mediaCode_ == kMediaDvdRwRestricted && !wholeUnits)
+            unit = static_cast<std::int32_t>(kRestrictedOverwritePacket) * kSector;
+        if (unit != 0 && bytes % unit != 0) {
+            const std::int32_t padded = (bytes / unit + 1) * unit;
+            std::memset(buffer_.data() + bytes, 0, static_cast<std::size_t>(padded - bytes));
+            bytes = padded;
         }
         noteBlock(bytes);
         if (pollCounter_ == 0 && bufferQuerySupported_ && burner_.ReadBufferCapacity())
@@ -324,6 +361,14 @@ bool TThWrite::writeBlockToDrive(std::uint32_t lba, std::int32_t bytes, int &att
                             std::span<const std::uint8_t>(buffer_.data(), static_cast<std::size_t>(bytes))))
             return true;
         if (!busyFailure()) {
+            // A new DVD+RW takes no write before it is formatted, whether a
+            // project or an image is written to it.
+            if (mediaCode_ == kMediaDvdPlusRw && !formatTried_ &&
+                burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium) {
+                formatTried_ = true;
+                if (formatBlankDvdPlusRw())
+                    continue;
+            }
             failWith(writerError());
             return false;
         }

@@ -38,6 +38,7 @@ private:
     void writeToDrive();
     void prepareDrive();
     bool rewriteLeadingDescriptors(std::int32_t firstBlock, int &attempts);
+    bool rewriteDescriptorSet();
     bool formatBlankDvdPlusRw();
     bool writeBlocks(std::int32_t length, int attempts);
     bool writeBlockToDrive(std::uint32_t lba, std::int32_t bytes, int &attempts);
@@ -61,6 +62,7 @@ private:
     std::uint8_t mediaCode_ = 0;
     std::uint8_t trackNumber_ = 1;
     bool bufferQuerySupported_ = false;
+    bool formatTried_ = false;
     int pollCounter_ = 5;
     std::int64_t sectorsWritten_ = 0;
     std::int64_t sectorsToWrite_ = 0;
