@@ -394,26 +394,43 @@ void TThWrite::finishDrive()
     if (!cache_.ErrorText().empty())
         return;
     closeSession();
+    if (!cache_.ErrorText().empty())
+        return;
     restoreDrive();
+}
+
+// A flush or close the drive refused ends the write with an error: the data
+// may not be on the disc, or the disc may not be readable elsewhere. A drive
+// that answers "busy" is still working and is waited for instead.
+bool TThWrite::checkFinishing(bool done)
+{
+    if (done || busyFailure())
+        return true;
+    failWith(writerError());
+    return false;
 }
 
 void TThWrite::flushDrive()
 {
     if (!flushesInBackground(mediaCode_)) {
         if (!burner_.SynchronizeCache(false, kFlushMs))
-            burner_.SynchronizeCache(true, kFlushMs);
+            checkFinishing(burner_.SynchronizeCache(true, kFlushMs));
         return;
     }
-    burner_.SynchronizeCache(true, kLongFlushMs);
+    if (!checkFinishing(burner_.SynchronizeCache(true, kLongFlushMs)))
+        return;
     const std::uint32_t size = burner_.DeviceBufferSize;
     burner_.DeviceFreeBufferSize = size;
     const auto deadline = std::chrono::steady_clock::now() + kFlushWaitLimit;
-    while (!burner_.ReadDiscInformation() && std::chrono::steady_clock::now() < deadline) {
+    bool answered = false;
+    while (!(answered = burner_.ReadDiscInformation()) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(1s);
         const std::uint32_t step = size / 960;
         const std::uint32_t free = burner_.DeviceFreeBufferSize;
         burner_.DeviceFreeBufferSize = free > step ? free - step : 0;
     }
+    if (!answered)
+        failWith(writerError());
 }
 
 void TThWrite::closeSession()
@@ -431,21 +448,24 @@ void TThWrite::closeSession()
     const std::uint8_t track = trackNumber_;
     switch (mediaCode_) {
     case kMediaDvdPlusR:
-        burner_.Close(false, 1, 0, 0, track);
         // Closing the session with the finalise function closes the disc.
-        burner_.Close(false, burner_.FinalizeDisc ? 5 : 2, 0, 0, 255);
+        if (checkFinishing(burner_.Close(false, 1, 0, 0, track)))
+            checkFinishing(burner_.Close(false, burner_.FinalizeDisc ? 5 : 2, 0, 0, 255));
         return;
     case kMediaDvdR:
-        burner_.Close(false, 1, 0, 0, track);
+        if (!checkFinishing(burner_.Close(false, 1, 0, 0, track)))
+            return;
+        // The track after the reserved one is usually the empty invisible
+        // track, which drives may refuse to close: its answer does not count.
         burner_.Close(false, 1, 0, 0, static_cast<std::uint8_t>(track + 1));
-        burner_.Close(false, 2, 0, 0, static_cast<std::uint8_t>(track + 2));
+        checkFinishing(burner_.Close(false, 2, 0, 0, static_cast<std::uint8_t>(track + 2)));
         return;
     case kMediaDvdRwRestricted:
     case kMediaDvdRwSequential:
-        burner_.Close(true, 2, 0, 0, 0);
+        checkFinishing(burner_.Close(true, 2, 0, 0, 0));
         return;
     case kMediaDvdPlusRw:
-        burner_.Close(false, 3, 0, 0, 255);
+        checkFinishing(burner_.Close(false, 3, 0, 0, 255));
         return;
     default:
         break;
@@ -454,11 +474,14 @@ void TThWrite::closeSession()
         if (burner_.Close(true, 2, 0, 0, 0))
             return;
         if (!burner_.IsBusy() && burner_.LastSense()[kSenseAsc] != kAscNotReady) {
-            burner_.Close(true, 2, 0, 0, 0);
+            // Sent once more; a second refusal is the drive's last word.
+            if (!burner_.Close(true, 2, 0, 0, 0))
+                failWith(writerError());
             return;
         }
         std::this_thread::sleep_for(kCloseBusyPause);
     }
+    failWith(std::string(texts::kWriterBusy));
 }
 
 void TThWrite::restoreDrive()

@@ -46,6 +46,7 @@ private:
     void noteBlock(std::int32_t bytes);
     void finishDrive();
     void flushDrive();
+    bool checkFinishing(bool done);
     void closeSession();
     void restoreDrive();
     void complete();

@@ -57,6 +57,25 @@ INSTANTIATE_TEST_SUITE_P(WriteOnceMedia, FinalizeTest,
                              return name;
                          });
 
+TEST_F(CliTest, RefusedCloseOrFlushEndsWithAWriterError)
+{
+    const fs::path source = MakeSourceFolder(folder_, "src", 95);
+    const std::pair<const char *, const char *> cases[] = {
+        {"close-error", "cd-r"}, {"close-error", "dvd-r"}, {"close-error", "dvd+r"}, {"close-error", "dvd-rw-ro"},
+        {"flush-error", "cd-rw"}, {"flush-error", "dvd-r"}, {"flush-error", "dvd+rw"}};
+    for (const auto &[fault, medium] : cases) {
+        Tool(std::string("insert ") + medium);
+        Tool(std::string("fault ") + fault);
+        int status = 0;
+        const std::string out = Cli("burn '" + source.string() + "'", status);
+        EXPECT_NE(status, 0) << fault << " on " << medium << ":\n" << out;
+        EXPECT_NE(out.find("Запись завершена с ошибкой: WRITER ERROR ["), std::string::npos)
+            << fault << " on " << medium << ":\n" << out;
+        EXPECT_EQ(out.find("Запись успешно завершена"), std::string::npos) << out;
+        Tool("fault clear");
+    }
+}
+
 TEST_F(CliTest, TestWriteWritesAndClosesNothing)
 {
     Tool("insert dvd-r");

@@ -131,6 +131,10 @@ std::string DriveState::serialize() const
         out << "fault_hang " << int{op} << '\n';
     out << "fault_busy " << faults.busyUntilMs << '\n';
     out << "fault_not_ready " << faults.notReadyUntilMs << '\n';
+    if (faults.closeError)
+        out << "fault_close_error 1\n";
+    if (faults.flushError)
+        out << "fault_flush_error 1\n";
     return out.str();
 }
 
@@ -214,6 +218,10 @@ DriveState DriveState::parse(const std::string &text)
             in >> state.faults.busyUntilMs;
         } else if (key == "fault_not_ready") {
             in >> state.faults.notReadyUntilMs;
+        } else if (key == "fault_close_error") {
+            in >> state.faults.closeError;
+        } else if (key == "fault_flush_error") {
+            in >> state.faults.flushError;
         }
         if (!ok || in.fail())
             malformed(line);

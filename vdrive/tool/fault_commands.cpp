@@ -23,7 +23,7 @@ int64_t untilMs(const std::string &seconds)
 void fault(const Arguments &args, const StateStore &store)
 {
     if (args.empty())
-        throw ToolError("expected write-error, read-error, busy, not-ready, hang or clear");
+        throw ToolError("expected write-error, read-error, busy, not-ready, hang, close-error, flush-error or clear");
     const std::string &kind = args[0];
     updateState(store, [&](DriveState &state) {
         Faults &faults = state.faults;
@@ -51,6 +51,12 @@ void fault(const Arguments &args, const StateStore &store)
         } else if (kind == "hang") {
             requireCount(args, 2, 2, "hang OPCODE");
             faults.hangOpcodes.push_back(static_cast<uint8_t>(parseNumber(args[1], "opcode", 0xFF)));
+        } else if (kind == "close-error") {
+            requireCount(args, 1, 1, "close-error");
+            faults.closeError = true;
+        } else if (kind == "flush-error") {
+            requireCount(args, 1, 1, "flush-error");
+            faults.flushError = true;
         } else if (kind == "clear") {
             requireCount(args, 1, 1, "clear");
             faults = Faults{};
@@ -67,7 +73,7 @@ void addFaultCommands(std::vector<ToolCommand> &table)
 {
     table.push_back({"fault",
                      "fault write-error LBA [KEY ASC ASCQ] | read-error LBA | busy SECONDS | not-ready SECONDS | "
-                     "hang OPCODE | clear",
+                     "hang OPCODE | close-error | flush-error | clear",
                      fault});
 }
 
