@@ -11,6 +11,7 @@
 #include "sxDrvLib/SpeedText.h"
 #include "sxDrvLib/VolumeDescriptor.h"
 #include "sxStreamEx/StreamEx.h"
+#include "sxStreamEx/TargetFile.h"
 
 #include <algorithm>
 #include <array>
@@ -106,6 +107,7 @@ void TThWrite::run()
     else
         writeToDrive();
     complete();
+    burner_.WriteThreadEnded();
 }
 
 bool TThWrite::stopRequested() const
@@ -173,9 +175,11 @@ void TThWrite::writeToImageFile()
 {
     burner_.SessionStart = 0;
     const std::string &name = burner_.ISOFileName;
-    std::unique_ptr<TFileStreamEx> file;
+    // The image gets its name only when it is whole; a failed or stopped
+    // write leaves nothing behind.
+    std::unique_ptr<TTargetFileStream> file;
     try {
-        file = std::make_unique<TFileStreamEx>(name, fmCreate);
+        file = std::make_unique<TTargetFileStream>(name);
     } catch (const StreamError &) {
         failWith(texts::fillText(texts::kCantCreateFile, name));
         return;
@@ -189,6 +193,8 @@ void TThWrite::writeToImageFile()
         }
         sectorsWritten_ += length / kSector;
     }
+    if (cache_.ErrorText().empty() && !file->Commit())
+        failWith(texts::fillText(texts::kCantWriteFile, name));
 }
 
 void TThWrite::writeToDrive()

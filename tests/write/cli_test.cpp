@@ -76,6 +76,30 @@ TEST_F(CliTest, RefusedCloseOrFlushEndsWithAWriterError)
     }
 }
 
+TEST_F(CliTest, StoppedMakeIsoLeavesNoFile)
+{
+    // A large sparse file keeps the write going long enough to be stopped
+    // once its temporary file exists.
+    fs::create_directories(folder_ / "src" / "out");
+    MakeFile(folder_ / "src" / "large.bin", 1, 7);
+    fs::resize_file(folder_ / "src" / "large.bin", 3ull << 30);
+    const fs::path out = folder_ / "src" / "out";
+    for (const char *mode : {"", "--direct "}) {
+        const fs::path script = folder_ / "stop.sh";
+        std::ofstream(script) << ZELVANE_CLI << " make-iso " << mode << "-o '" << (out / "stopped.iso").string()
+                              << "' '" << (folder_ / "src" / "large.bin").string() << "' & pid=$!\n"
+                              << "for i in $(seq 1 400); do\n"
+                              << "  ls -A '" << out.string() << "' | grep -q '^\\.zelvane-' && break; sleep 0.02\n"
+                              << "done\n"
+                              << "kill -INT $pid; wait $pid; echo \"exit $?\"\n";
+        int status = 0;
+        const std::string output = Shell("bash '" + script.string() + "'", status);
+        EXPECT_NE(output.find("OPERATION ABORTED BY USER"), std::string::npos) << mode << output;
+        EXPECT_NE(output.find("exit 1"), std::string::npos) << mode << output;
+        EXPECT_TRUE(fs::is_empty(out)) << mode << output;
+    }
+}
+
 TEST_F(CliTest, TestWriteWritesAndClosesNothing)
 {
     Tool("insert dvd-r");
