@@ -174,7 +174,8 @@ bool TSarnixBurner::startWrite(std::int32_t blockSize, std::vector<CacheEntry> e
         return false;
     }
     gWritingActive = true;
-    writer_ = std::make_unique<TThWrite>(*this, *cache_, TThWrite::Job{toImageFile, burningImageFile});
+    writer_ = std::make_unique<TThWrite>(*this, *cache_,
+                                         TThWrite::Job{toImageFile, burningImageFile, static_cast<std::uint8_t>(LastMediaCode())});
     writer_->Start();
     return true;
 }

@@ -223,6 +223,8 @@ void TThWrite::prepareDrive()
 {
     bufferQuerySupported_ = burner_.ReadBufferCapacity();
     mediaCode_ = burner_.GetMediaCode();
+    if (mediaCode_ == kMediaUnknown)
+        mediaCode_ = job_.MediaCode;
     burner_.Eject(false);
     if (mediaCode_ != kMediaDvdPlusRw)
         burner_.RezeroUnit();

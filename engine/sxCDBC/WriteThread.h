@@ -20,6 +20,9 @@ public:
     struct Job {
         bool ToImageFile = false;      // the target is the burner's ISOFileName
         bool BurningImageFile = false; // an existing ISO image, not a project
+        // The medium the write was started for; stands in when the drive,
+        // busy as the write begins, does not tell its medium again.
+        std::uint8_t MediaCode = 0;
     };
 
     TThWrite(TSarnixBurner &burner, TCacheThread &cache, Job job);
