@@ -19,7 +19,8 @@ SessionsFound readDiscSessions(TSarnixBurner &burner, std::vector<DiscSession> &
     for (int number = 1; number <= count; ++number) {
         DiscSession session;
         session.number = number;
-        session.track = burner.Reader().Track(static_cast<std::uint32_t>(number)).value_or(SessionTrack{});
+        if (const auto layout = burner.Reader().Session(static_cast<std::uint32_t>(number)))
+            session.track = SessionTrack{layout->start, layout->size};
         session.title = sessionTitle(number, std::uint64_t(session.track.size) * 2048);
         sessions.push_back(session);
     }

@@ -1,6 +1,6 @@
 // The sessions of the disc in the drive as the sessions page finds them:
-// the tray closed, the disc record read, each session taken as one track,
-// titled "Сессия  NNN - X,XX Мб".
+// the tray closed, the disc record read, each session by its number (with
+// all its tracks), titled "Сессия  NNN - X,XX Мб".
 #pragma once
 
 #include "sxCDBC/DiscReader.h"
@@ -18,7 +18,7 @@ namespace zelvane::cli {
 
 struct DiscSession {
     int number = 0;
-    SessionTrack track;
+    SessionTrack track;  // the whole session, from its first track to the end of its last
     std::string title;
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sxCDBC/DiscReader.h"
+#include "sxCDBC/SessionImport.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -135,6 +136,15 @@ public:
     bool ImportSession(std::uint8_t Number, TDEntry *Root);
     bool ExtractFile(const TFEntry &Entry, const std::string &TargetFile);
     void SetDiscReader(std::unique_ptr<DiscReader> reader) { discReader_ = std::move(reader); }
+    // How the last import went; a disc-mode layout that imports nothing
+    // leaves NothingToImport.
+    ImportOutcome LastImportOutcome() const { return importOutcome_; }
+    // True when the last import met a session it could not read whole: a
+    // new session written after it would hide some of its files.
+    bool LastImportFailed() const
+    {
+        return importOutcome_ == ImportOutcome::Failed || importOutcome_ == ImportOutcome::Incomplete;
+    }
     DiscReader &Reader();
 
 
@@ -217,6 +227,7 @@ private:
 
     TDiscTree tree_;
     std::unique_ptr<DiscReader> discReader_;
+    ImportOutcome importOutcome_ = ImportOutcome::NothingToImport;
     DirectoryLookup lookup_;
     TImageLayout layout_;
     std::int64_t sectorCount_ = 0;

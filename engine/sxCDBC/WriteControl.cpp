@@ -7,6 +7,7 @@
 #include "sxCDBC/WriteThread.h"
 #include "sxCache/CacheThread.h"
 #include "sxConst/ImageTexts.h"
+#include "sxConst/ImportTexts.h"
 #include "sxConst/TextFormat.h"
 #include "sxConst/EngineTexts.h"
 #include "sxConst/WriteTexts.h"
@@ -245,6 +246,16 @@ bool TSarnixBurner::BurnProject()
     PrepareLayout(false, nullptr);
     BuildHeader(false, nullptr);
     nextWritableQuery_ = false;
+    // A continue whose import could not read the last session would write a
+    // session that hides the files it missed.
+    if (ImportSessionNumber != 0 && LastImportFailed()) {
+        const std::string error(texts::kPreviousSessionUnreadable);
+        writeBusy_ = false;
+        ResultText = error;
+        if (OnWriteDone)
+            OnWriteDone(this, error);
+        return false;
+    }
     return startWrite(blockSizeFor(mediaCode), projectEntries(), false, false);
 }
 
