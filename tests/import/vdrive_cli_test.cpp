@@ -438,3 +438,43 @@ TEST_F(CliOnVirtualDrive, ContinueIsRefusedWhenTheLastSessionCannotBeRead)
         << continued.output;
     EXPECT_EQ(RunCommand(std::string(VDRIVE_TOOL) + " status").output, before);
 }
+
+// A session holding a file of 5 GiB (three extents), continued and then read
+// back: by bsdtar from the new session and by extract. Opt-in: it moves
+// several gigabytes (ZELVANE_TEST_LARGE=1).
+TEST_F(CliOnVirtualDrive, FileOfSeveralExtentsSurvivesAContinue)
+{
+    const char *large = std::getenv("ZELVANE_TEST_LARGE");
+    if (!large || std::string(large) != "1")
+        GTEST_SKIP() << "set ZELVANE_TEST_LARGE=1 to write a 5 GiB file";
+    const fs::path big = work / "big";
+    fs::create_directories(big);
+    const std::uint64_t size = (5ull << 30) + 12345;
+    {
+        std::ofstream file(big / "huge.bin", std::ios::binary);
+        for (const std::uint64_t at : {std::uint64_t{0}, std::uint64_t{0xFFFFF800} - 3, std::uint64_t{0x1FFFFF000} + 5,
+                                       size - 9}) {
+            file.seekp(static_cast<std::streamoff>(at));
+            file << "MARK" << at;
+        }
+    }
+    fs::resize_file(big / "huge.bin", size);
+    const fs::path image = work / "big.iso";
+    ASSERT_EQ(Shell("xorriso -as mkisofs -R -iso-level 3 -o " + Quote(image) + " " + Quote(big) + " >/dev/null 2>&1"), 0);
+    Tool("insert dvd+rw --capacity 3000000");
+    ASSERT_EQ(Cli("burn-iso " + Quote(image)).status, 0);
+    fs::remove(image);
+    const fs::path more = work / "more";
+    fs::create_directories(more);
+    std::ofstream(more / "new.txt") << "after the big file\n";
+    const CommandResult continued = Cli("burn --continue " + Quote(more));
+    ASSERT_EQ(continued.status, 0) << continued.output;
+
+    Tool("export " + Quote(work / "after.iso"));
+    EXPECT_EQ(Shell("bsdtar -xOf " + Quote(work / "after.iso") + " huge.bin | cmp -s - " + Quote(big / "huge.bin")), 0);
+    fs::remove(work / "after.iso");
+    const fs::path out = work / "out";
+    ASSERT_EQ(Cli("extract /huge.bin " + Quote(out)).status, 0);
+    EXPECT_EQ(fs::file_size(out / "huge.bin"), size);
+    EXPECT_EQ(Shell("cmp -s " + Quote(out / "huge.bin") + " " + Quote(big / "huge.bin")), 0);
+}
