@@ -259,8 +259,13 @@ void TThWrite::prepareDrive()
 
 bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
 {
-    const auto &kept = burner_.KeptHeaderCopy().bytes;
-    std::vector<std::uint8_t> start(kept.begin(), kept.begin() + std::min<std::size_t>(length, kept.size()));
+    // The system area and the descriptors up to the terminator, in whole
+    // packets on restricted overwrite; the first block follows at once.
+    const KeptDescriptors &kept = burner_.KeptHeaderCopy();
+    const std::size_t packet = std::size_t{mediaCode_ == kMediaDvdRwRestricted ? kRestrictedOverwritePacket : 1} * kSector;
+    const std::size_t bytes = std::min<std::size_t>({static_cast<std::size_t>(length), kept.bytes.size(),
+                                                    (kept.length + packet - 1) / packet * packet});
+    const std::vector<std::uint8_t> start(kept.bytes.begin(), kept.bytes.begin() + static_cast<std::ptrdiff_t>(bytes));
     for (int attempt = 0; attempt < 2; ++attempt) {
         burner_.SetTraceShotUsed();
         if (burner_.Write10(0, static_cast<std::uint16_t>(start.size() / kSector), start)) {
