@@ -1,7 +1,9 @@
 #include "sxStreamEx/TargetFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,14 +37,25 @@ bool isOtherThanRegularFile(const std::string &path)
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
+// A link is followed, so that the file it names gets the new contents.
+std::string resolvedTarget(const std::string &path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
 } // namespace
 
-TTargetFileStream::TTargetFileStream(const std::string &Target) : THandleStreamEx(-1), target_(Target)
+TTargetFileStream::TTargetFileStream(const std::string &Target)
+    : THandleStreamEx(-1), target_(resolvedTarget(Target))
 {
-    if (isOtherThanRegularFile(Target)) {
-        Handle = ::open(Target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (isOtherThanRegularFile(target_)) {
+        Handle = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
     } else {
-        std::string pattern = folderOf(Target) + "/.zelvane-XXXXXX";
+        std::string pattern = folderOf(target_) + "/.zelvane-XXXXXX";
         Handle = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (Handle >= 0) {
             temporary_ = pattern;
