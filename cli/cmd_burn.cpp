@@ -11,6 +11,7 @@
 
 #include "sxCDBC/FolderProject.h"
 #include "sxCDBC/SarnixBurner.h"
+#include "sxConst/ImportTexts.h"
 #include "sxDrvLib/VolumeDescriptor.h"
 #include "sxTasks/TaskTexts.h"
 
@@ -111,6 +112,8 @@ int burn(const CommandArgs &args)
     // The previous session is carried on when the disc is continued.
     burner.ImportSessionNumber = task == BurnTask::ContinueDisc ? -1 : 0;
     burner.PrepareLayout(false, nullptr);
+    if (burner.LastImportFailed())
+        return refuse(std::string(texts::kPreviousSessionUnreadable));
     const std::int64_t sectors = burner.SectorsToWrite();
     if (options.settings.eraseFirst) {
         // The whole disc will be free once it is blank.

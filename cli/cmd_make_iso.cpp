@@ -70,13 +70,16 @@ int makeIso(const CommandArgs &args)
     buildProject(burner, project, options.project, options.output);
 
     std::string result;
-    if (options.direct) {
-        burner.OnWriteDone = [&](TSarnixBurner *, const std::string &text) { result = text; };
-        burner.SaveImageFile(options.output, true);
-    } else {
+    {
+        // The session also lets Ctrl-C stop the write in the calling thread.
         WriteSession session(burner, "make-iso");
-        burner.SaveImageFile(options.output, false);
-        result = session.run(true);  // a refused start has already reported
+        if (options.direct) {
+            burner.OnWriteDone = [&](TSarnixBurner *, const std::string &text) { result = text; };
+            burner.SaveImageFile(options.output, true);
+        } else {
+            burner.SaveImageFile(options.output, false);
+            result = session.run(true);  // a refused start has already reported
+        }
     }
     printProjectNotes(project, "make-iso");
     if (!result.empty()) {

@@ -3,7 +3,11 @@
 #include "sxCDBC/FolderProject.h"
 #include "sxCDBC/SarnixBurner.h"
 
+#include "sxConst/ImportTexts.h"
+
 #include <cstdio>
+#include <memory>
+#include <set>
 #include <sys/stat.h>
 
 namespace zelvane::cli {
@@ -98,11 +102,19 @@ void buildProject(TSarnixBurner &burner, FolderProject &project, const ProjectOp
 
 void reportTreeMessages(TSarnixBurner &burner, const char *command, bool &failed)
 {
-    burner.OnDebugMessage = [command, &failed](TSCSIDevice *, const std::string &message, std::uint8_t level) {
-        if (level >= 3) {
+    // A session imported twice (for the size check, then for the write)
+    // reports the same things twice: each is printed once.
+    auto printed = std::make_shared<std::set<std::string>>();
+    burner.OnDebugMessage = [command, &failed, printed](TSCSIDevice *, const std::string &message, std::uint8_t level) {
+        if (level < 3)
+            return;
+        if (printed->insert(message).second)
             std::fprintf(stderr, "zelvane-cli %s: %s\n", command, message.c_str());
+        // A name that changed on import is a note; everything else means
+        // something asked for is missing.
+        const std::string_view renamed = texts::kImportedNameChanged.substr(0, texts::kImportedNameChanged.find("%s"));
+        if (message.rfind(renamed, 0) != 0)
             failed = true;
-        }
     };
 }
 

@@ -2,7 +2,9 @@
 
 #include "sxCDBC/SarnixBurner.h"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,6 +16,16 @@ double nowSeconds()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The burner whose write Ctrl-C (or SIGTERM) stops. Stopping only sets the
+// burner's atomic stop flags, which is safe inside a signal handler.
+std::atomic<TSarnixBurner *> gInterruptTarget{nullptr};
+
+void stopOnSignal(int)
+{
+    if (TSarnixBurner *burner = gInterruptTarget.load())
+        burner->CancelWrite();
 }
 
 std::string clockText(double seconds)
@@ -36,11 +48,20 @@ WriteSession::WriteSession(TSarnixBurner &burner, std::string command)
         result_ = error;
     };
     burner_.OnFinalizingTrack = [this](TSarnixBurner *) { finalizing_ = true; };
+    gInterruptTarget = &burner_;
+    struct sigaction action {};
+    action.sa_handler = stopOnSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previousInterrupt_);
+    ::sigaction(SIGTERM, &action, &previousTerminate_);
 }
 
 WriteSession::~WriteSession()
 {
     burner_.WaitForWriteEnd();
+    ::sigaction(SIGINT, &previousInterrupt_, nullptr);
+    ::sigaction(SIGTERM, &previousTerminate_, nullptr);
+    gInterruptTarget = nullptr;
     burner_.Dispatcher = nullptr;
     burner_.OnWriteDone = nullptr;
     burner_.OnFinalizingTrack = nullptr;

@@ -1,9 +1,11 @@
 // Runs one write of the burner from the command line: the burner's events
 // are delivered on the main thread (the dispatcher the burner is given), and
-// the progress is printed while the write runs.
+// the progress is printed while the write runs. Ctrl-C or SIGTERM stop the
+// write as the Stop button does.
 #pragma once
 
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -47,6 +49,8 @@ private:
     bool finalizing_ = false;
     double startSeconds_ = 0;
     bool terminal_ = false;
+    struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
 };
 
 } // namespace zelvane::cli

@@ -1,10 +1,12 @@
 #include "sxCDBC/DirectImageWriter.h"
 
+#include "sxConst/EngineTexts.h"
 #include "sxConst/ImageTexts.h"
 #include "sxConst/TextFormat.h"
 #include "sxISOLib/DiscTree.h"
 #include "sxISOLib/IsoRecords.h"
 #include "sxStreamEx/StreamEx.h"
+#include "sxStreamEx/TargetFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,11 +20,13 @@ namespace {
 constexpr std::int64_t kPiece = 131072;
 
 // Copies up to `count` bytes from the source's position to the target's with
-// copy_file_range; returns how many were copied (0 when the kernel cannot).
-std::int64_t copyInKernel(TFileStreamEx &source, TFileStreamEx &target, std::int64_t count)
+// copy_file_range, a gigabyte at a time while `stopped` says no; returns how
+// many were copied (0 when the kernel cannot).
+std::int64_t copyInKernel(TFileStreamEx &source, THandleStreamEx &target, std::int64_t count,
+                          const std::function<bool()> &stopped)
 {
     std::int64_t done = 0;
-    while (done < count) {
+    while (done < count && !stopped()) {
         const ssize_t moved = ::copy_file_range(source.Handle, nullptr, target.Handle, nullptr,
                                                 static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30)), 0);
         if (moved <= 0)
@@ -32,57 +36,55 @@ std::int64_t copyInKernel(TFileStreamEx &source, TFileStreamEx &target, std::int
     return done;
 }
 
-// Copies `size` bytes of a source file and zero-fills its last sector. A
-// missing or changed source still yields exactly its laid-out sectors
-// (zeros where data is missing), and the failure text is returned.
-std::string copySource(TFileStreamEx &target, const std::string &path, std::int64_t size, std::vector<char> &buffer,
-                       bool &writeFailed)
+// Copies `size` bytes of a source file and zero-fills its last sector.
+// Answers an empty text, or why the copy failed: the source could not be
+// read as it was laid out, the image could not be written (`writeError`),
+// or a stop was asked for.
+std::string copySource(THandleStreamEx &target, const std::string &path, std::int64_t size, std::vector<char> &buffer,
+                       const std::string &writeError, const std::function<bool()> &stopped)
 {
-    std::string failure;
     std::unique_ptr<TFileStreamEx> source;
     try {
         source = std::make_unique<TFileStreamEx>(path, fmOpenReadShared);
     } catch (const StreamError &) {
-        failure = texts::fillText(texts::kCantOpenFile, path);
+        return texts::fillText(texts::kCantOpenFile, path);
     }
+    const std::string changed = texts::fillText(texts::kSourceFileChanged, path);
     // The kernel copies the data where it can; read and write do the rest.
-    std::int64_t copied = source ? copyInKernel(*source, target, size) : 0;
+    const std::int64_t copied = copyInKernel(*source, target, size, stopped);
     std::int64_t left = size - copied;
     while (left > 0) {
+        if (stopped())
+            return std::string(texts::kOperationAborted);
         const std::int64_t piece = std::min(left, kPiece);
         const std::int64_t padded = left == piece ? sectorsFor(size) * kSectorSize - (size - left) : piece;
-        std::int64_t got = source ? source->ReadFully(buffer.data(), piece) : 0;
-        if (got < piece && failure.empty())
-            failure = texts::fillText(texts::kSourceFileChanged, path);
-        std::memset(buffer.data() + got, 0, static_cast<std::size_t>(padded - got));
-        if (!target.WriteFully(buffer.data(), padded)) {
-            writeFailed = true;
-            return failure;
-        }
+        if (source->ReadFully(buffer.data(), piece) < piece)
+            return changed;
+        std::memset(buffer.data() + piece, 0, static_cast<std::size_t>(padded - piece));
+        if (!target.WriteFully(buffer.data(), padded))
+            return writeError;
         left -= piece;
     }
     const std::int64_t tail = sectorsFor(size) * kSectorSize - size;
     if (copied == size && tail > 0) {
         std::memset(buffer.data(), 0, static_cast<std::size_t>(tail));
-        if (!target.WriteFully(buffer.data(), tail)) {
-            writeFailed = true;
-            return failure;
-        }
+        if (!target.WriteFully(buffer.data(), tail))
+            return writeError;
     }
-    if (source && failure.empty() && source->GetSize() != size)
-        failure = texts::fillText(texts::kSourceFileChanged, path);
-    return failure;
+    return source->GetSize() == size ? std::string{} : changed;
 }
 
 } // namespace
 
 std::string writeImageDirect(const std::string &fileName, const std::vector<std::uint8_t> &header,
                              const TImageLayout &layout, const TDiscTree &tree, const std::string &bootImageFile,
-                             const std::function<void(const std::string &)> &report)
+                             const std::function<void(const std::string &)> &report,
+                             const std::function<bool()> &stopped)
 {
-    std::unique_ptr<TFileStreamEx> target;
+    // The image gets its name only when it is whole.
+    std::unique_ptr<TTargetFileStream> target;
     try {
-        target = std::make_unique<TFileStreamEx>(fileName, fmCreate);
+        target = std::make_unique<TTargetFileStream>(fileName);
     } catch (const StreamError &) {
         return texts::fillText(texts::kCantCreateFile, fileName);
     }
@@ -91,18 +93,15 @@ std::string writeImageDirect(const std::string &fileName, const std::vector<std:
         return writeError;
 
     std::vector<char> buffer(static_cast<std::size_t>(kPiece + kSectorSize));
-    std::string firstFailure;
-    bool writeFailed = false;
-    auto note = [&](const std::string &failure) {
-        if (firstFailure.empty() && !failure.empty())
-            firstFailure = failure;
+    // The first failure ends the write; the unfinished image goes with it.
+    auto copy = [&](const std::string &path, std::int64_t size) {
+        return copySource(*target, path, size, buffer, writeError, stopped);
     };
 
     if (layout.Bootable) {
         // The boot image takes exactly its laid-out sectors, right after the catalog.
-        note(copySource(*target, bootImageFile, layout.BootImageSize, buffer, writeFailed));
-        if (writeFailed)
-            return writeError;
+        if (const std::string failure = copy(bootImageFile, layout.BootImageSize); !failure.empty())
+            return failure;
     }
 
     for (const auto &entry : tree.Files()) {
@@ -113,11 +112,10 @@ std::string writeImageDirect(const std::string &fileName, const std::vector<std:
         if (expected != actual)
             report(">>> " + std::string(texts::kInternalError0004) + " " + entry->SourcePath + " " +
                    std::to_string(expected) + "<>" + std::to_string(actual));
-        note(copySource(*target, entry->SourcePath, entry->IsoDataLength, buffer, writeFailed));
-        if (writeFailed)
-            return writeError;
+        if (const std::string failure = copy(entry->SourcePath, entry->IsoDataLength); !failure.empty())
+            return failure;
     }
-    return firstFailure;
+    return target->Commit() ? std::string{} : writeError;
 }
 
 } // namespace zelvane

@@ -13,12 +13,14 @@ namespace zelvane {
 
 class TDiscTree;
 
-// Returns an empty text on success, otherwise the first failure (the write
-// goes on after a failing source file so that the layout stays intact).
+// Returns an empty text on success, otherwise the first failure, which ends
+// the write and leaves no image file; so does a stop (`stopped` answering
+// true), with "OPERATION ABORTED BY USER".
 // A file that does not start at its laid-out sector is reported through
 // `report` as ">>> INTERNAL ERROR 0004 path expected<>actual".
 std::string writeImageDirect(const std::string &fileName, const std::vector<std::uint8_t> &header,
                              const TImageLayout &layout, const TDiscTree &tree, const std::string &bootImageFile,
-                             const std::function<void(const std::string &)> &report);
+                             const std::function<void(const std::string &)> &report,
+                             const std::function<bool()> &stopped);
 
 } // namespace zelvane

@@ -48,7 +48,7 @@ std::string EraseSpeedText(uint16_t kbps, uint8_t mediaCode)
 bool TSarnixBurner::Erase(std::uint8_t Type)
 {
     // One worker drives the device at a time.
-    if (erasing_ || WriteRunning())
+    if (erasing_ || WriteRunning() || writeBusy_)
         return RefuseErase();
     // The thread of an earlier erase may still be returning from its event.
     if (eraseThread_) {

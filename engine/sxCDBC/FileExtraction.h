@@ -17,8 +17,9 @@ inline constexpr std::uint32_t kExtractChunkSectors = 31;
 inline constexpr std::uint32_t kExtractChunkBytes = kExtractChunkSectors * 2048;
 
 // Copies `length` bytes from sector `location` on into `target` and gives
-// it the date. Answers an empty text on success, else the failure.
-std::string extractDiscFile(DiscReader &reader, std::uint32_t location, std::uint32_t length, TDateTime date,
+// it the date (a file of several extents lies in consecutive sectors).
+// Answers an empty text on success, else the failure.
+std::string extractDiscFile(DiscReader &reader, std::uint32_t location, std::uint64_t length, TDateTime date,
                             const std::string &target);
 
 // Creates the folder (an existing folder will do) and gives it the date.

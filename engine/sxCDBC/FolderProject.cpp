@@ -23,10 +23,6 @@ struct FolderProject::Node {
 
 namespace {
 
-// Longest Joliet name every common reader takes in full (some cut names
-// beyond 103 characters), well inside the record limits of the tree.
-constexpr std::size_t kMaxPortableJolietName = 103;
-
 std::string baseName(const std::string &path)
 {
     std::string trimmed = path;
@@ -34,21 +30,6 @@ std::string baseName(const std::string &path)
         trimmed.pop_back();
     const auto slash = trimmed.rfind('/');
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-}
-
-// The long name a file gets in the project (one without "." gets one).
-std::string projectFileName(const std::string &name)
-{
-    return name.find('.') == std::string::npos ? name + "." : name;
-}
-
-// "name (N).ext"
-std::string numberedName(const std::string &name, bool folder, unsigned number)
-{
-    const auto dot = folder ? std::string::npos : name.rfind('.');
-    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    const std::string extension = dot == std::string::npos || dot == 0 ? std::string{} : name.substr(dot);
-    return stem + " (" + std::to_string(number) + ")" + extension;
 }
 
 } // namespace
@@ -169,16 +150,15 @@ void FolderProject::arrangeChildren(Node &folder)
             std::replace(name.begin(), name.end(), '\\', '_');
             note(shown, "named \"" + name + "\": \"\\\" separates folders in the project", false);
         }
-        if (utf16Length(name) > kMaxPortableJolietName) {
-            // Room for " (N)" that a clash may add, and for the "." of a file without one.
-            name = shortenName(name, kMaxPortableJolietName - 6);
+        if (const std::string portable = portableName(name); portable != name) {
+            name = portable;
             note(shown, "named \"" + name + "\": the name is too long for a Joliet record", false);
         }
-        auto key = [&](const std::string &n) { return foldCase(child->folder ? n : projectFileName(n)); };
+        auto key = [&](const std::string &n) { return twinKey(n, child->folder); };
         if (used.count(key(name))) {
             std::string candidate;
             for (unsigned number = 2;; ++number) {
-                candidate = numberedName(name, child->folder, number);
+                candidate = twinName(name, child->folder, number);
                 if (!used.count(key(candidate)))
                     break;
             }

@@ -135,6 +135,7 @@ bool TSarnixBurner::PrepareLayout(bool ToImage, TDEntry *ImportRoot)
         SessionStart = 0;
     if (!ToImage && nextWritableQuery_)
         QueryNextWritableAddress();
+    importOutcome_ = ImportOutcome::NothingToImport;
     if (!ToImage && ImportSessionNumber != 0)
         ImportSession(static_cast<std::uint8_t>(ImportSessionNumber), ImportRoot);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sxCDBC/DiscReader.h"
+#include "sxCDBC/SessionImport.h"
 #include "sxDrvLib/ScsiDevice.h"
 #include "sxISOLib/DateTime.h"
 #include "sxISOLib/DirListing.h"
@@ -89,6 +90,10 @@ public:
     bool Bootable = false;
     std::string BootImageFile;
     std::int16_t ImportSessionNumber = 0;
+    // Longest time the read-ahead cache may go without new data while it
+    // fills before a write; then the write ends with
+    // "READ-AHEAD CACHE DID NOT START".
+    std::int32_t CacheStallLimitMs = 30000;
     // First sector of the new session; 0 for a blank disc or an image file.
     std::uint32_t SessionStart = 0;
 
@@ -129,6 +134,15 @@ public:
     bool ImportSession(std::uint8_t Number, TDEntry *Root);
     bool ExtractFile(const TFEntry &Entry, const std::string &TargetFile);
     void SetDiscReader(std::unique_ptr<DiscReader> reader) { discReader_ = std::move(reader); }
+    // How the last import went; a disc-mode layout that imports nothing
+    // leaves NothingToImport.
+    ImportOutcome LastImportOutcome() const { return importOutcome_; }
+    // True when the last import met a session it could not read whole: a
+    // new session written after it would hide some of its files.
+    bool LastImportFailed() const
+    {
+        return importOutcome_ == ImportOutcome::Failed || importOutcome_ == ImportOutcome::Incomplete;
+    }
     DiscReader &Reader();
 
 
@@ -169,6 +183,8 @@ public:
     std::string ResultText;
     bool StopRequested() const;
     void EndWrite();
+    // Called by the writing thread last of all: the burner may write again.
+    void WriteThreadEnded();
     // Settings of the last cache (for its fill level and tests).
     const TCacheThread *Cache() const { return cache_.get(); }
 
@@ -200,6 +216,10 @@ private:
     // Called by the erase thread last of all.
     void EndErase(bool withError);
 
+    // False (and told) when a write or an erase of this burner runs;
+    // otherwise the burner counts as writing from here on, the threads of
+    // the last write are gone and no stop is pending.
+    bool beginWrite();
     bool startWrite(std::int32_t blockSize, std::vector<CacheEntry> entries, bool burningImageFile,
                     bool toImageFile);
     std::vector<CacheEntry> projectEntries() const;
@@ -212,6 +232,7 @@ private:
 
     TDiscTree tree_;
     std::unique_ptr<DiscReader> discReader_;
+    ImportOutcome importOutcome_ = ImportOutcome::NothingToImport;
     DirectoryLookup lookup_;
     TImageLayout layout_;
     std::int64_t sectorCount_ = 0;
@@ -221,6 +242,8 @@ private:
     int timeZoneOffset_ = 0;
     bool nextWritableQuery_ = false;
     std::atomic<bool> stop_{false};
+    // A write of this burner is under way, from its start until its thread ended.
+    std::atomic<bool> writeBusy_{false};
     std::unique_ptr<TCacheThread> cache_;
     std::unique_ptr<TThWrite> writer_;
     std::atomic<bool> erasing_{false};

@@ -7,7 +7,10 @@
 #include "sxCDBC/WriteThread.h"
 #include "sxCache/CacheThread.h"
 #include "sxConst/ImageTexts.h"
+#include "sxConst/ImportTexts.h"
 #include "sxConst/TextFormat.h"
+#include "sxConst/EngineTexts.h"
+#include "sxConst/WriteTexts.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxStreamEx/StreamEx.h"
 
@@ -147,21 +150,41 @@ bool TSarnixBurner::startWrite(std::int32_t blockSize, std::vector<CacheEntry> e
     settings.burningImageFile = burningImageFile;
     cache_ = std::make_unique<TCacheThread>(std::move(settings));
 
+    // The cache is waited for as long as it keeps filling; a source that
+    // gives nothing for CacheStallLimitMs (a hung network share, a device
+    // that never answers) ends the write before it starts.
+    using Clock = std::chrono::steady_clock;
+    auto lastProgress = Clock::now();
+    std::int64_t filled = cache_->BytesInCache();
     while (!cache_->WaitUntilReady(std::chrono::milliseconds(100))) {
-        const std::string error = cache_->ErrorText();
-        if (error.empty())
-            continue;
+        std::string error = cache_->ErrorText();
+        if (error.empty() && StopRequested())
+            error = std::string(texts::kOperationAborted);
+        if (error.empty()) {
+            if (cache_->BytesInCache() != filled) {
+                filled = cache_->BytesInCache();
+                lastProgress = Clock::now();
+                continue;
+            }
+            if (Clock::now() - lastProgress < std::chrono::milliseconds(CacheStallLimitMs))
+                continue;
+            error = std::string(texts::kCacheNotReady);
+        }
+        cache_->SetErrorText(error);
+        cache_->Abort();
         {
             std::lock_guard lock(CriticalSection());
             LastSourceFile = cache_->CurrentFile();
             ResultText = error;
         }
+        writeBusy_ = false;
         if (OnWriteDone)
             OnWriteDone(this, error);
         return false;
     }
     gWritingActive = true;
-    writer_ = std::make_unique<TThWrite>(*this, *cache_, TThWrite::Job{toImageFile, burningImageFile});
+    writer_ = std::make_unique<TThWrite>(*this, *cache_,
+                                         TThWrite::Job{toImageFile, burningImageFile, static_cast<std::uint8_t>(LastMediaCode())});
     writer_->Start();
     return true;
 }
@@ -194,10 +217,35 @@ void TSarnixBurner::prepareDvdRw(int mediaCode)
     }
 }
 
-bool TSarnixBurner::BurnProject()
+bool TSarnixBurner::beginWrite()
 {
+    // One write or erase at a time: a second one would drive the drive from
+    // two threads, and change the layout and header the running write
+    // streams. The running write's OnWriteDone is its own, so the refusal
+    // is told through the debug channel.
+    std::string_view refusal;
+    if (erasing_)
+        refusal = texts::kEraseRunning;
+    else if (writeBusy_.exchange(true))
+        refusal = texts::kWriteAlreadyRunning;
+    if (!refusal.empty()) {
+        EmitDebug(">>> " + std::string(refusal), 4);
+        return false;
+    }
     releaseLastWrite();
     stop_ = false;
+    return true;
+}
+
+void TSarnixBurner::WriteThreadEnded()
+{
+    writeBusy_ = false;
+}
+
+bool TSarnixBurner::BurnProject()
+{
+    if (!beginWrite())
+        return false;
     TestUnitReady(); // takes a medium change report before the disc is read
     const int mediaCode = GetMediaCode();
     if (mediaCode == kMediaDvdRwRestricted || mediaCode == kMediaDvdRwSequential)
@@ -206,13 +254,23 @@ bool TSarnixBurner::BurnProject()
     PrepareLayout(false, nullptr);
     BuildHeader(false, nullptr);
     nextWritableQuery_ = false;
+    // A continue whose import could not read the last session would write a
+    // session that hides the files it missed.
+    if (ImportSessionNumber != 0 && LastImportFailed()) {
+        const std::string error(texts::kPreviousSessionUnreadable);
+        writeBusy_ = false;
+        ResultText = error;
+        if (OnWriteDone)
+            OnWriteDone(this, error);
+        return false;
+    }
     return startWrite(blockSizeFor(mediaCode), projectEntries(), false, false);
 }
 
 bool TSarnixBurner::BurnImageFile(const std::string &FileName)
 {
-    releaseLastWrite();
-    stop_ = false;
+    if (!beginWrite())
+        return false;
     std::int64_t size = 0;
     try {
         TFileStreamEx image(FileName, fmOpenReadShared);
@@ -222,6 +280,7 @@ bool TSarnixBurner::BurnImageFile(const std::string &FileName)
     }
     if (size <= 0) {
         const std::string error = texts::fillText(texts::kCantOpenFile, FileName);
+        writeBusy_ = false;
         ResultText = error;
         if (OnWriteDone)
             OnWriteDone(this, error);
@@ -239,17 +298,19 @@ bool TSarnixBurner::BurnImageFile(const std::string &FileName)
 
 int TSarnixBurner::SaveImageFile(const std::string &FileName, bool Direct)
 {
+    if (!beginWrite())
+        return -1;
     ISOFileName = FileName;
     PrepareLayout(true, nullptr);
     BuildHeader(true, nullptr);
     if (!Direct) {
-        releaseLastWrite();
-        stop_ = false;
         startWrite(kBlockSize, projectEntries(), false, true);
         return -1;
     }
     const std::string error = writeImageDirect(FileName, header_, layout_, tree_, Bootable ? BootImageFile : std::string{},
-                                               [this](const std::string &message) { EmitDebug(message, 4); });
+                                               [this](const std::string &message) { EmitDebug(message, 4); },
+                                               [this] { return StopRequested(); });
+    writeBusy_ = false;
     if (OnWriteDone)
         OnWriteDone(this, error);
     return error.empty() ? 1 : -1;

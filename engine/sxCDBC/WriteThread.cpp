@@ -9,7 +9,9 @@
 #include "sxConst/WriteTexts.h"
 #include "sxDrvLib/MediaCode.h"
 #include "sxDrvLib/SpeedText.h"
+#include "sxDrvLib/VolumeDescriptor.h"
 #include "sxStreamEx/StreamEx.h"
+#include "sxStreamEx/TargetFile.h"
 
 #include <algorithm>
 #include <array>
@@ -50,6 +52,8 @@ constexpr std::array<std::uint8_t, 28> kDvdRStreaming = {
 constexpr std::array<std::uint8_t, 12> kDvdPlusRwFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x23,
                                                            0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
 constexpr std::uint8_t kFormatWithData = 0x11;
+// Restricted overwrite DVD-RW is written in packets of 16 sectors.
+constexpr std::uint32_t kRestrictedOverwritePacket = 16;
 
 bool isCdWriteOnceOrRewritable(int code) { return code == kMediaCdR || code == kMediaCdRw; }
 
@@ -104,6 +108,7 @@ void TThWrite::run()
     else
         writeToDrive();
     complete();
+    burner_.WriteThreadEnded();
 }
 
 bool TThWrite::stopRequested() const
@@ -171,9 +176,11 @@ void TThWrite::writeToImageFile()
 {
     burner_.SessionStart = 0;
     const std::string &name = burner_.ISOFileName;
-    std::unique_ptr<TFileStreamEx> file;
+    // The image gets its name only when it is whole; a failed or stopped
+    // write leaves nothing behind.
+    std::unique_ptr<TTargetFileStream> file;
     try {
-        file = std::make_unique<TFileStreamEx>(name, fmCreate);
+        file = std::make_unique<TTargetFileStream>(name);
     } catch (const StreamError &) {
         failWith(texts::fillText(texts::kCantCreateFile, name));
         return;
@@ -187,6 +194,8 @@ void TThWrite::writeToImageFile()
         }
         sectorsWritten_ += length / kSector;
     }
+    if (cache_.ErrorText().empty() && !file->Commit())
+        failWith(texts::fillText(texts::kCantWriteFile, name));
 }
 
 void TThWrite::writeToDrive()
@@ -206,12 +215,8 @@ void TThWrite::writeToDrive()
         finishDrive();
         return;
     }
-    if (length > 0 && writeBlocks(length, attempts) && rewriteStart && sessionStart_ != 0) {
-        const auto &kept = burner_.KeptHeaderCopy().bytes;
-        std::copy_n(kept.begin(), kWriteUnit, buffer_.begin());
-        attempts = 0;
-        writeBlockToDrive(0, kWriteUnit, attempts);
-    }
+    if (length > 0 && writeBlocks(length, attempts) && rewriteStart && sessionStart_ != 0)
+        rewriteDescriptorSet();
     finishDrive();
 }
 
@@ -219,6 +224,8 @@ void TThWrite::prepareDrive()
 {
     bufferQuerySupported_ = burner_.ReadBufferCapacity();
     mediaCode_ = burner_.GetMediaCode();
+    if (mediaCode_ == kMediaUnknown)
+        mediaCode_ = job_.MediaCode;
     burner_.Eject(false);
     if (mediaCode_ != kMediaDvdPlusRw)
         burner_.RezeroUnit();
@@ -253,17 +260,24 @@ void TThWrite::prepareDrive()
 
 bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
 {
-    const auto &kept = burner_.KeptHeaderCopy().bytes;
-    std::vector<std::uint8_t> start(kept.begin(), kept.begin() + std::min<std::size_t>(length, kept.size()));
+    // The system area and the descriptors up to the terminator, in whole
+    // packets on restricted overwrite; the first block follows at once.
+    const KeptDescriptors &kept = burner_.KeptHeaderCopy();
+    const std::size_t packet = std::size_t{mediaCode_ == kMediaDvdRwRestricted ? kRestrictedOverwritePacket : 1} * kSector;
+    const std::size_t bytes = std::min<std::size_t>({static_cast<std::size_t>(length), kept.bytes.size(),
+                                                    (kept.length + packet - 1) / packet * packet});
+    const std::vector<std::uint8_t> start(kept.bytes.begin(), kept.bytes.begin() + static_cast<std::ptrdiff_t>(bytes));
     for (int attempt = 0; attempt < 2; ++attempt) {
         burner_.SetTraceShotUsed();
         if (burner_.Write10(0, static_cast<std::uint16_t>(start.size() / kSector), start)) {
             burner_.SynchronizeCache(false, kLongFlushMs);
             return true;
         }
-        if (attempt == 0 && mediaCode_ == kMediaDvdPlusRw && burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium &&
-            formatBlankDvdPlusRw())
-            continue;
+        if (attempt == 0 && mediaCode_ == kMediaDvdPlusRw && burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium) {
+            formatTried_ = true;
+            if (formatBlankDvdPlusRw())
+                continue;
+        }
         if (busyFailure()) {
             std::this_thread::sleep_for(kBusyPause);
             attempts = 1;
@@ -273,6 +287,37 @@ bool TThWrite::rewriteLeadingDescriptors(std::int32_t length, int &attempts)
     }
     failWith(writerError());
     return false;
+}
+
+bool TThWrite::rewriteDescriptorSet()
+{
+    // Sectors 16 up to the new terminator, and not one more: what follows
+    // the old descriptors may hold the old session's files. Restricted
+    // overwrite takes whole packets; the rest of the packet is read first
+    // and written back as it was.
+    const KeptDescriptors &kept = burner_.KeptHeaderCopy();
+    const std::uint32_t first = kFirstDescriptorLba;
+    const auto end = static_cast<std::uint32_t>(kept.length / kSector);
+    if (end <= first)
+        return true;
+    const std::uint32_t packet = mediaCode_ == kMediaDvdRwRestricted ? kRestrictedOverwritePacket : 1;
+    const std::uint32_t writeStart = first / packet * packet;
+    const std::uint32_t writeEnd = (end + packet - 1) / packet * packet;
+    const auto bytes = static_cast<std::int32_t>((writeEnd - writeStart) * kSector);
+    if (bytes > kWriteUnit) {
+        failWith(writerError());
+        return false;
+    }
+    const std::span<std::uint8_t> unit(buffer_.data(), static_cast<std::size_t>(bytes));
+    if ((writeStart != first || writeEnd != end) &&
+        !burner_.Read10(writeStart, static_cast<std::uint16_t>(writeEnd - writeStart), unit)) {
+        failWith(writerError());
+        return false;
+    }
+    std::copy(kept.bytes.begin() + std::ptrdiff_t(first) * kSector, kept.bytes.begin() + std::ptrdiff_t(end) * kSector,
+              unit.begin() + std::ptrdiff_t(first - writeStart) * kSector);
+    int attempts = 0;
+    return writeBlockToDrive(writeStart, bytes, attempts);
 }
 
 bool TThWrite::formatBlankDvdPlusRw()
@@ -296,10 +341,15 @@ bool TThWrite::writeBlocks(std::int32_t length, int attempts)
     bool first = true;
     while (length > 0) {
         std::int32_t bytes = length;
-        if (wholeUnits && bytes < kWriteUnit) {
-            // The final write unit of a DVD project is whole; its tail is zeros.
-            std::memset(buffer_.data() + bytes, 0, static_cast<std::size_t>(kWriteUnit - bytes));
-            bytes = kWriteUnit;
+        // The final write unit of a DVD project is whole, and restricted
+        // overwrite takes whole packets also of an image; the tail is zeros.
+        std::int32_t unit = wholeUnits ? kWriteUnit : 0;
+        if (mediaCode_ == kMediaDvdRwRestricted && !wholeUnits)
+            unit = static_cast<std::int32_t>(kRestrictedOverwritePacket) * kSector;
+        if (unit != 0 && bytes % unit != 0) {
+            const std::int32_t padded = (bytes / unit + 1) * unit;
+            std::memset(buffer_.data() + bytes, 0, static_cast<std::size_t>(padded - bytes));
+            bytes = padded;
         }
         noteBlock(bytes);
         if (pollCounter_ == 0 && bufferQuerySupported_ && burner_.ReadBufferCapacity())
@@ -327,6 +377,14 @@ bool TThWrite::writeBlockToDrive(std::uint32_t lba, std::int32_t bytes, int &att
                             std::span<const std::uint8_t>(buffer_.data(), static_cast<std::size_t>(bytes))))
             return true;
         if (!busyFailure()) {
+            // A new DVD+RW takes no write before it is formatted, whether a
+            // project or an image is written to it.
+            if (mediaCode_ == kMediaDvdPlusRw && !formatTried_ &&
+                burner_.LastSense()[kSenseAsc] == kAscIncompatibleMedium) {
+                formatTried_ = true;
+                if (formatBlankDvdPlusRw())
+                    continue;
+            }
             failWith(writerError());
             return false;
         }
@@ -352,26 +410,43 @@ void TThWrite::finishDrive()
     if (!cache_.ErrorText().empty())
         return;
     closeSession();
+    if (!cache_.ErrorText().empty())
+        return;
     restoreDrive();
+}
+
+// A flush or close the drive refused ends the write with an error: the data
+// may not be on the disc, or the disc may not be readable elsewhere. A drive
+// that answers "busy" is still working and is waited for instead.
+bool TThWrite::checkFinishing(bool done)
+{
+    if (done || busyFailure())
+        return true;
+    failWith(writerError());
+    return false;
 }
 
 void TThWrite::flushDrive()
 {
     if (!flushesInBackground(mediaCode_)) {
         if (!burner_.SynchronizeCache(false, kFlushMs))
-            burner_.SynchronizeCache(true, kFlushMs);
+            checkFinishing(burner_.SynchronizeCache(true, kFlushMs));
         return;
     }
-    burner_.SynchronizeCache(true, kLongFlushMs);
+    if (!checkFinishing(burner_.SynchronizeCache(true, kLongFlushMs)))
+        return;
     const std::uint32_t size = burner_.DeviceBufferSize;
     burner_.DeviceFreeBufferSize = size;
     const auto deadline = std::chrono::steady_clock::now() + kFlushWaitLimit;
-    while (!burner_.ReadDiscInformation() && std::chrono::steady_clock::now() < deadline) {
+    bool answered = false;
+    while (!(answered = burner_.ReadDiscInformation()) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(1s);
         const std::uint32_t step = size / 960;
         const std::uint32_t free = burner_.DeviceFreeBufferSize;
         burner_.DeviceFreeBufferSize = free > step ? free - step : 0;
     }
+    if (!answered)
+        failWith(writerError());
 }
 
 void TThWrite::closeSession()
@@ -389,21 +464,24 @@ void TThWrite::closeSession()
     const std::uint8_t track = trackNumber_;
     switch (mediaCode_) {
     case kMediaDvdPlusR:
-        burner_.Close(false, 1, 0, 0, track);
         // Closing the session with the finalise function closes the disc.
-        burner_.Close(false, burner_.FinalizeDisc ? 5 : 2, 0, 0, 255);
+        if (checkFinishing(burner_.Close(false, 1, 0, 0, track)))
+            checkFinishing(burner_.Close(false, burner_.FinalizeDisc ? 5 : 2, 0, 0, 255));
         return;
     case kMediaDvdR:
-        burner_.Close(false, 1, 0, 0, track);
+        if (!checkFinishing(burner_.Close(false, 1, 0, 0, track)))
+            return;
+        // The track after the reserved one is usually the empty invisible
+        // track, which drives may refuse to close: its answer does not count.
         burner_.Close(false, 1, 0, 0, static_cast<std::uint8_t>(track + 1));
-        burner_.Close(false, 2, 0, 0, static_cast<std::uint8_t>(track + 2));
+        checkFinishing(burner_.Close(false, 2, 0, 0, static_cast<std::uint8_t>(track + 2)));
         return;
     case kMediaDvdRwRestricted:
     case kMediaDvdRwSequential:
-        burner_.Close(true, 2, 0, 0, 0);
+        checkFinishing(burner_.Close(true, 2, 0, 0, 0));
         return;
     case kMediaDvdPlusRw:
-        burner_.Close(false, 3, 0, 0, 255);
+        checkFinishing(burner_.Close(false, 3, 0, 0, 255));
         return;
     default:
         break;
@@ -412,11 +490,14 @@ void TThWrite::closeSession()
         if (burner_.Close(true, 2, 0, 0, 0))
             return;
         if (!burner_.IsBusy() && burner_.LastSense()[kSenseAsc] != kAscNotReady) {
-            burner_.Close(true, 2, 0, 0, 0);
+            // Sent once more; a second refusal is the drive's last word.
+            if (!burner_.Close(true, 2, 0, 0, 0))
+                failWith(writerError());
             return;
         }
         std::this_thread::sleep_for(kCloseBusyPause);
     }
+    failWith(std::string(texts::kWriterBusy));
 }
 
 void TThWrite::restoreDrive()

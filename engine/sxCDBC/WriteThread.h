@@ -20,6 +20,9 @@ public:
     struct Job {
         bool ToImageFile = false;      // the target is the burner's ISOFileName
         bool BurningImageFile = false; // an existing ISO image, not a project
+        // The medium the write was started for; stands in when the drive,
+        // busy as the write begins, does not tell its medium again.
+        std::uint8_t MediaCode = 0;
     };
 
     TThWrite(TSarnixBurner &burner, TCacheThread &cache, Job job);
@@ -38,6 +41,7 @@ private:
     void writeToDrive();
     void prepareDrive();
     bool rewriteLeadingDescriptors(std::int32_t firstBlock, int &attempts);
+    bool rewriteDescriptorSet();
     bool formatBlankDvdPlusRw();
     bool writeBlocks(std::int32_t length, int attempts);
     bool writeBlockToDrive(std::uint32_t lba, std::int32_t bytes, int &attempts);
@@ -45,6 +49,7 @@ private:
     void noteBlock(std::int32_t bytes);
     void finishDrive();
     void flushDrive();
+    bool checkFinishing(bool done);
     void closeSession();
     void restoreDrive();
     void complete();
@@ -61,6 +66,7 @@ private:
     std::uint8_t mediaCode_ = 0;
     std::uint8_t trackNumber_ = 1;
     bool bufferQuerySupported_ = false;
+    bool formatTried_ = false;
     int pollCounter_ = 5;
     std::int64_t sectorsWritten_ = 0;
     std::int64_t sectorsToWrite_ = 0;

@@ -20,5 +20,18 @@ inline constexpr std::string_view kDirectoriesTooDeep = "ERROR IMPORTING SESSION
 inline constexpr std::string_view kDamagedRecord = "ERROR IMPORTING SESSION, DAMAGED DIRECTORY RECORD IN SECTOR %d";
 inline constexpr std::string_view kDirectoryReadLimit = "ERROR IMPORTING SESSION, DIRECTORIES LARGER THAN THE DISC";
 inline constexpr std::string_view kCantReadDiscFile = "CAN'T READ FILE \"%s\" FROM THE DISC";
+inline constexpr std::string_view kExtentsMissing =
+    "ERROR IMPORTING SESSION, A FILE OF SEVERAL EXTENTS LACKS ITS LAST ONE: \"%s\"";
+inline constexpr std::string_view kExtentsApart =
+    "ERROR IMPORTING SESSION, A FILE OF SEVERAL EXTENTS IS NOT IN CONSECUTIVE SECTORS: \"%s\"";
+inline constexpr std::string_view kRelocatedDirectoryUnreadable =
+    "ERROR IMPORTING SESSION, RELOCATED DIRECTORY CANNOT BE READ: \"%s\"";
+// A name of the session that the project holds under another one (too long
+// for a Joliet record, or a twin of another name but for case).
+inline constexpr std::string_view kImportedNameChanged = "IMPORTED NAME \"%s\" CHANGED TO \"%s\"";
+// A continue whose import failed: the new session would show none of the
+// files the import could not read.
+inline constexpr std::string_view kPreviousSessionUnreadable =
+    "THE LAST SESSION OF THE DISC CANNOT BE READ WHOLE, A NEW SESSION WOULD HIDE ITS FILES";
 
 } // namespace zelvane::texts

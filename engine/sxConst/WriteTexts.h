@@ -14,6 +14,7 @@ inline constexpr std::string_view kErrorGettingNwa = "ERROR GETTING NEXT WRITABL
 
 // Failures that need a text of their own on this platform.
 inline constexpr std::string_view kWriteAlreadyRunning = "A WRITE IS ALREADY RUNNING";
+inline constexpr std::string_view kEraseRunning = "AN ERASE IS RUNNING";
 inline constexpr std::string_view kCacheNotReady = "READ-AHEAD CACHE DID NOT START";
 
 } // namespace zelvane::texts

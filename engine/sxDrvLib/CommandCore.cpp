@@ -6,6 +6,7 @@
 #include "sxDrvLib/CommandTrace.h"
 #include "sxDrvLib/CompletionEvent.h"
 #include "sxDrvLib/RequestErrorText.h"
+#include "sxDrvLib/SenseData.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,8 +80,11 @@ uint8_t TSCSIDevice::Execute(ZvSrbExec &srb, uint32_t timeoutMs)
     if (expired && completion)
         CompletionEvent::Abandon(std::move(completion));
 
-    if (srb.status != ZV_SS_COMP)
+    if (srb.status != ZV_SS_COMP) {
+        // Everything after this reads the fixed layout of the sense data.
+        NormalizeSense(srb.sense);
         RecordFailure(srb);
+    }
     TraceCommand(srb);
 
     if (reinterpret_cast<uintptr_t>(srb.data) % 4 != 0) {

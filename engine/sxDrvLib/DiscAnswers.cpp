@@ -9,6 +9,9 @@ TrackInfo DecodeTrackInfo(std::span<const uint8_t> answer)
     const AnswerBytes bytes(answer);
     TrackInfo info;
     info.dataLength = bytes.be16(0);
+    info.number = static_cast<uint16_t>(bytes.u8(32) << 8 | bytes.u8(2));
+    info.session = static_cast<uint16_t>(bytes.u8(33) << 8 | bytes.u8(3));
+    info.dataTrack = (bytes.u8(5) & 0x04) != 0;
     info.trackStart = bytes.be32(8);
     info.nextWritable = bytes.be32(12);
     info.freeBlocks = bytes.be32(16);

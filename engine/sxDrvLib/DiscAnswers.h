@@ -14,6 +14,9 @@ constexpr uint32_t kUnknownBlocks = 0xFFFFFFFF;
 
 struct TrackInfo {
     uint16_t dataLength = 0;
+    uint16_t number = 0;            // bytes 2 and 32
+    uint16_t session = 0;           // bytes 3 and 33
+    bool dataTrack = false;         // track mode (byte 5) bit 2: a data track
     uint32_t trackStart = 0;
     uint32_t nextWritable = 0;
     uint32_t freeBlocks = 0;

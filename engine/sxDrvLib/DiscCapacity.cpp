@@ -67,11 +67,13 @@ uint32_t TSCSIDevice::UsedBlocks()
         // An appendable disc: its open track starts where the data ends.
         if (track.nextWritableValid && track.nextWritable != 0)
             return track.nextWritable;
-        [[fallthrough]];
+        // A blank disc's only track is all free; a closed disc is used up
+        // to the end of its last track, whatever the sessions before it.
+        if (ReadFormatCapacities() && track.trackSize == track.freeBlocks)
+            return 0;
+        return track.trackStart + track.trackSize;
     case kMediaDvdRwRestricted:
-        if (ReadFormatCapacities())
-            return track.trackSize == track.freeBlocks ? 0 : track.trackSize;
-        return track.nextWritable;
+        // One growing volume on formatted media, as on DVD+RW.
     case kMediaDvdRam:
     case kMediaDvdPlusRw:
         return IsoVolumeSize();

@@ -204,6 +204,17 @@ bool TSCSIDevice::ReadTrackInformation(uint32_t track)
     return SendMmc(cdb, 10, kIn, mmc_.trackInfo.data(), kTrackInfoLength, kTrackInfoTimeoutMs);
 }
 
+bool TSCSIDevice::ReadSessionTrackInformation(uint32_t session)
+{
+    mmc_.trackInfo.fill(0);
+    if (session == 0 || session > 0xFF)
+        return false;
+    uint8_t cdb[10] = {0x52, 0x02};
+    PutBe32(&cdb[2], session);
+    cdb[8] = static_cast<uint8_t>(kTrackInfoLength);
+    return SendMmc(cdb, 10, kIn, mmc_.trackInfo.data(), kTrackInfoLength, kTrackInfoTimeoutMs);
+}
+
 DiscInfo TSCSIDevice::LastDiscInfo() const { return DecodeDiscInfo(mmc_.discInfo); }
 TrackInfo TSCSIDevice::LastTrackInfo() const { return DecodeTrackInfo(mmc_.trackInfo); }
 

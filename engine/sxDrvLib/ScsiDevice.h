@@ -147,6 +147,8 @@ public:
     bool GetConfiguration(uint8_t rt, uint16_t startingFeature);
     bool ReadDiscInformation();
     bool ReadTrackInformation(uint32_t track);
+    // READ TRACK INFORMATION of the first track of a session (address type 2).
+    bool ReadSessionTrackInformation(uint32_t session);
     bool ReserveTrack(uint32_t blocks);
     bool PerformOpc();                   // SEND OPC INFORMATION
     bool ModeSelect(std::span<const uint8_t> parameterList);

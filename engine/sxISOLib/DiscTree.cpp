@@ -158,8 +158,10 @@ int TDiscTree::AddFileEntry(TDEntry *directory, const TSearchRecord &d, std::uin
         return 0;
     const bool isDirectory = (d.Attr & faDirectory) != 0;
     std::string longName = d.Name;
-    if (!isDirectory && longName.find('.') == std::string::npos)
+    const bool appendDot = !isDirectory && longName.find('.') == std::string::npos;
+    if (appendDot)
         longName += '.';
+    const std::string withDot = longName;
 
     std::string shortName = d.AlternateName.empty() ? asciiUpper(longName) : d.AlternateName;
     TDateTime dateTime = std::isnan(d.Time) ? nowDateTime() : d.Time;
@@ -208,6 +210,7 @@ int TDiscTree::AddFileEntry(TDEntry *directory, const TSearchRecord &d, std::uin
     entry->DateTime = dateTime;
     entry->SourcePath = sourcePath;
     entry->Tag = tag;
+    entry->DotAppended = appendDot && longName == withDot;
     entry->FromPreviousSession = discLocation != 0;
     entry->IsoLocation = entry->JolietLocation = discLocation;
     if (match)
@@ -250,12 +253,17 @@ bool TDiscTree::RenameEntry(std::string_view dirPath, std::string_view oldLongNa
         reportMessage(texts::fillText(texts::kNameHasPathSeparator, newLongName), 4);
         return false;
     }
-    // Two entries of one name would both be shown by readers.
+    // Two entries of one name would both be shown by readers ("name." whose
+    // dot was added is written as "name").
     if (TFEntry *other = FindEntry(directory, newLongName); other && other != entry)
+        return false;
+    if (TFEntry *other = FindEntry(directory, std::string(newLongName) + ".");
+        other && other != entry && other->DotAppended)
         return false;
 
     unindexName(directory, entry);
     entry->LongName = std::string(newLongName);
+    entry->DotAppended = false;
     indexName(directory, entry);
     if (newShortName.empty())
         newShortName = newLongName;

@@ -60,6 +60,9 @@ struct TFEntry {
     // Tree bookkeeping.
     TDEntry *Owner = nullptr;    // the directory whose list holds it
     bool Removed = false;
+    // The "." at the end of LongName was added to a file name without one;
+    // the Joliet record leaves it out, as readers show it otherwise.
+    bool DotAppended = false;
 
     bool isDirectory() const { return Directory != nullptr; }
 };

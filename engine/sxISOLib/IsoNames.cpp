@@ -117,4 +117,28 @@ std::string shortenName(std::string_view name, std::size_t maxUnits)
     return fromQ(stem + extension);
 }
 
+std::string portableName(std::string_view name)
+{
+    constexpr std::size_t kTwinAndDotRoom = 6;
+    if (utf16Length(name) <= kMaxPortableJolietName)
+        return std::string(name);
+    return shortenName(name, kMaxPortableJolietName - kTwinAndDotRoom);
+}
+
+std::string twinName(std::string_view name, bool folder, unsigned number)
+{
+    const auto dot = folder ? std::string_view::npos : name.rfind('.');
+    const bool split = dot != std::string_view::npos && dot != 0;
+    const std::string_view stem = split ? name.substr(0, dot) : name;
+    const std::string_view extension = split ? name.substr(dot) : std::string_view{};
+    return std::string(stem) + " (" + std::to_string(number) + ")" + std::string(extension);
+}
+
+std::string twinKey(std::string_view name, bool folder)
+{
+    if (folder || name.find('.') != std::string_view::npos)
+        return foldCase(name);
+    return foldCase(std::string(name) + ".");
+}
+
 } // namespace zelvane

@@ -35,4 +35,19 @@ std::size_t characterCount(std::string_view text);
 // (the part from the last ".") when that leaves room for a stem.
 std::string shortenName(std::string_view name, std::size_t maxUnits);
 
+// Longest Joliet name every common reader takes in full (some cut names
+// beyond 103 characters), well inside the record limits of the tree.
+inline constexpr std::size_t kMaxPortableJolietName = 103;
+// A name the project takes as it is when it has at most 103 UTF-16 units;
+// a longer one is shortened to 97, keeping its extension, which leaves room
+// for the " (N)" of a twin and the "." of a file without one.
+std::string portableName(std::string_view name);
+
+// Names of one folder that differ only in case are twins: the first keeps
+// its name, the N-th (from 2) becomes "name (N).ext" (a folder: "name (N)").
+std::string twinName(std::string_view name, bool folder, unsigned number);
+// The key under which two names are twins: the case-folded long name the
+// project gives the entry (a file without a "." gets one).
+std::string twinKey(std::string_view name, bool folder);
+
 } // namespace zelvane

@@ -63,9 +63,24 @@ std::string isoIdentifier(const TFEntry &entry)
     return special.empty() ? written : special;
 }
 
+namespace {
+
+// The Joliet name of a file: its long name without the "." the project
+// added to a name that had none ("readme." is written "readme;1").
+std::string_view jolietFileName(const TFEntry &entry)
+{
+    std::string_view name = entry.LongName;
+    if (entry.DotAppended && name.size() > 1 && name.back() == '.')
+        name.remove_suffix(1);
+    return name;
+}
+
+} // namespace
+
 std::string jolietIdentifier(const TFEntry &entry)
 {
-    const std::string written = entry.isDirectory() ? entry.LongName : entry.LongName + ";1";
+    const std::string written =
+        entry.isDirectory() ? entry.LongName : std::string(jolietFileName(entry)) + ";1";
     const std::string special = specialIdentifier(written);
     return special.empty() ? toUcs2BigEndian(written) : special;
 }
@@ -90,7 +105,9 @@ std::size_t jolietIdentifierLength(const TFEntry &entry)
 {
     if (writtenAsSpecial(entry.LongName, entry.isDirectory()))
         return 1;
-    return 2 * (utf16Length(entry.LongName) + (entry.isDirectory() ? 0 : 2));
+    if (entry.isDirectory())
+        return 2 * utf16Length(entry.LongName);
+    return 2 * (utf16Length(jolietFileName(entry)) + 2);
 }
 
 std::uint32_t extentCount(std::int64_t dataLength, bool isDirectory)

@@ -90,7 +90,11 @@ RecordAt readDirectoryRecord(std::span<const std::uint8_t> sector, std::size_t o
     record.date = recordDate(bytes.subspan<18, 6>());
     record.hidden = (bytes[25] & 0x01) != 0;
     record.directory = (bytes[25] & 0x02) != 0;
+    record.moreExtents = (bytes[25] & 0x80) != 0;
     record.identifier = bytes.subspan(kRecordFixedBytes, identifierLength);
+    const std::size_t systemUseStart = kRecordFixedBytes + identifierLength + (identifierLength % 2 == 0 ? 1 : 0);
+    if (systemUseStart < length)
+        record.systemUse = bytes.subspan(systemUseStart);
     return result;
 }
 
@@ -131,8 +135,13 @@ std::string isoIdentifierName(std::span<const std::uint8_t> identifier)
             break;
         }
     }
-    const auto *text = reinterpret_cast<const char *>(identifier.data());
-    return utf8(QString::fromUtf8(text, static_cast<qsizetype>(end)));
+    return utf8Name(identifier.first(end));
+}
+
+std::string utf8Name(std::span<const std::uint8_t> bytes)
+{
+    const auto *text = reinterpret_cast<const char *>(bytes.data());
+    return utf8(QString::fromUtf8(text, static_cast<qsizetype>(bytes.size())));
 }
 
 std::string safeDiscName(std::string_view name)

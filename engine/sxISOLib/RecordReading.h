@@ -46,7 +46,9 @@ struct DiscDirectoryRecord {
     TDateTime date = 0;                   // bytes 18-23; NaN when no valid date and time
     bool hidden = false;                  // flags bit 0
     bool directory = false;               // flags bit 1
+    bool moreExtents = false;             // flags bit 7: the file goes on in the next record
     std::span<const std::uint8_t> identifier; // bytes 33.. (identifier length at byte 32)
+    std::span<const std::uint8_t> systemUse;  // after the identifier and its padding byte
 
     // The records "." and ".." carry the one-byte identifiers 0 and 1.
     bool isSelfOrParent() const;
@@ -76,6 +78,9 @@ std::string jolietIdentifierName(std::span<const std::uint8_t> identifier);
 // An ISO 9660 identifier as it stands, cut at its first ";"; bytes that are
 // no valid UTF-8 become U+FFFD.
 std::string isoIdentifierName(std::span<const std::uint8_t> identifier);
+
+// Bytes of a name as UTF-8; bytes that are no valid UTF-8 become U+FFFD.
+std::string utf8Name(std::span<const std::uint8_t> bytes);
 
 // A name from a disc made safe as one component of a local path and of a
 // project path: "/", "\" and control characters become "_", and an empty

@@ -75,7 +75,7 @@ TFileStreamEx::~TFileStreamEx()
         ::close(Handle);
 }
 
-std::int64_t TFileStreamEx::ReadFully(void *Buffer, std::int64_t Count)
+std::int64_t THandleStreamEx::ReadFully(void *Buffer, std::int64_t Count)
 {
     auto *bytes = static_cast<char *>(Buffer);
     std::int64_t total = 0;
@@ -89,7 +89,7 @@ std::int64_t TFileStreamEx::ReadFully(void *Buffer, std::int64_t Count)
     return total;
 }
 
-bool TFileStreamEx::WriteFully(const void *Buffer, std::int64_t Count)
+bool THandleStreamEx::WriteFully(const void *Buffer, std::int64_t Count)
 {
     const auto *bytes = static_cast<const char *>(Buffer);
     std::int64_t total = 0;

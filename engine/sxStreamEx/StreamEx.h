@@ -42,6 +42,11 @@ public:
     std::int64_t Seek(std::int64_t Offset, std::uint16_t Origin) override;
     void SetSize(std::int64_t NewSize) override;
 
+    // Reads until Count bytes are read or the file ends; returns the count.
+    std::int64_t ReadFully(void *Buffer, std::int64_t Count);
+    // Writes all Count bytes; false when the system refuses any of them.
+    bool WriteFully(const void *Buffer, std::int64_t Count);
+
     int Handle;
 };
 
@@ -53,11 +58,6 @@ public:
     ~TFileStreamEx() override;
     TFileStreamEx(const TFileStreamEx &) = delete;
     TFileStreamEx &operator=(const TFileStreamEx &) = delete;
-
-    // Reads until Count bytes are read or the file ends; returns the count.
-    std::int64_t ReadFully(void *Buffer, std::int64_t Count);
-    // Writes all Count bytes; false when the system refuses any of them.
-    bool WriteFully(const void *Buffer, std::int64_t Count);
 };
 
 } // namespace zelvane

@@ -35,7 +35,8 @@ std::vector<DiscSession> listSessions(DiscReader &reader)
     for (int number = 1; number <= count; ++number) {
         DiscSession session;
         session.number = number;
-        session.track = reader.Track(static_cast<std::uint32_t>(number)).value_or(SessionTrack{});
+        if (const auto layout = reader.Session(static_cast<std::uint32_t>(number)))
+            session.track = SessionTrack{layout->start, layout->size};
         session.title = sessionTitle(number, std::uint64_t(session.track.size) * 2048);
         sessions.push_back(session);
     }

@@ -1,5 +1,5 @@
 // The sessions of a disc as both front ends list them: the tray closed, the
-// disc record read, each session taken as one track and titled
+// disc record read, each session by its number (with all its tracks), titled
 // "Сессия  NNN - X,XX Мб".
 #pragma once
 
@@ -15,7 +15,7 @@ class TSarnixBurner;
 
 struct DiscSession {
     int number = 0;
-    SessionTrack track;
+    SessionTrack track;  // the whole session, from its first track to the end of its last
     std::string title;
 };
 

@@ -2,7 +2,9 @@
 // sense data, completion waits and the debug trace.
 #include "ProviderFixture.h"
 
+#include <algorithm>
 #include <chrono>
+#include <tuple>
 
 using namespace zelvane;
 
@@ -91,7 +93,7 @@ TEST_F(ProviderTest, ErrorTextOfEveryStatusPath)
         // CHECK CONDITION, replaced from the sense data.
         {0x04, 0, 0x02, none, "", false},
         {0x04, 0, 0x00, senseByte0(0x71), "ILLEGAL REQUEST", false},
-        {0x04, 0, 0x02, senseByte0(0x72), "UNKNOWN", false},
+        {0x04, 0, 0x02, senseByte0(0x74), "UNKNOWN", false},
         {0x04, 0, 0x02, senseByte0(0xF0), "ILLEGAL REQUEST", false},
         {0x04, 0, 0x02, FixedSense(0x80, 0, 0, 0), "FILEMARK", false},
         {0x04, 0, 0x02, FixedSense(0x40, 0, 0, 0), "END OF MEDIA", false},
@@ -139,6 +141,49 @@ TEST_F(ProviderTest, ErrorTextOfEveryStatusPath)
     EXPECT_EQ(device->LastErrorText(), "");
     EXPECT_FALSE(device->IsBusy());
     EXPECT_EQ(device->LastSense(), (std::array<uint8_t, ZV_SENSE_AREA>{}));
+}
+
+TEST_F(ProviderTest, DescriptorSenseIsReadAsFixedSense)
+{
+    // Descriptor sense (72h current, 73h deferred): key at byte 1, ASC and
+    // ASCQ at 2 and 3, then an information descriptor and a sense-key
+    // specific one (progress 0x4000); a truncated descriptor after them.
+    auto descriptor = [](uint8_t code, uint8_t key, uint8_t asc, uint8_t ascq) {
+        std::array<uint8_t, ZV_SENSE_AREA> sense{};
+        const uint8_t bytes[] = {code, key, asc, ascq, 0, 0, 0, 25,
+                                 0x00, 0x0A, 0x80, 0, 0, 0, 0, 0, 0x12, 0x34, 0x56, 0x78,
+                                 0x02, 0x06, 0, 0, 0x80, 0x40, 0x00, 0,
+                                 0x01, 0x0A, 0xAA};
+        std::copy(std::begin(bytes), std::end(bytes), sense.begin());
+        return sense;
+    };
+    auto device = SelectedDevice();
+    next = ScriptedOutcome{ZV_SS_ERR, 0, ZV_STATUS_CHKCOND, descriptor(0x72, 0x02, 0x04, 0x04)};
+    Send(*device, 0x2A);
+    EXPECT_EQ(device->LastErrorText(), "NOT READY (LOGICAL UNIT NOT READY, FORMAT IN PROGRESS)");
+    const auto &fixed = device->LastSense();
+    EXPECT_EQ(fixed[0], 0xF0);  // current, information valid
+    EXPECT_EQ(fixed[2], 0x02);
+    EXPECT_EQ((std::array<uint8_t, 4>{fixed[3], fixed[4], fixed[5], fixed[6]}),
+              (std::array<uint8_t, 4>{0x12, 0x34, 0x56, 0x78}));
+    EXPECT_EQ(fixed[7], 10);
+    EXPECT_EQ(std::tuple(fixed[12], fixed[13]), std::tuple(0x04, 0x04));
+    EXPECT_EQ(std::tuple(fixed[15], fixed[16], fixed[17]), std::tuple(0x80, 0x40, 0x00));
+    EXPECT_TRUE(std::all_of(fixed.begin() + 18, fixed.end(), [](uint8_t b) { return b == 0; }));
+
+    next = ScriptedOutcome{ZV_SS_ERR, 0, ZV_STATUS_CHKCOND, descriptor(0x73, 0x03, 0x0C, 0x00)};
+    Send(*device, 0x35);
+    EXPECT_EQ(device->LastErrorText(), "MEDIUM ERROR (WRITE ERROR)");
+    EXPECT_EQ(device->LastSense()[0], 0xF1);
+
+    // A descriptor sense whose length runs past the area stops at its end.
+    auto overlong = descriptor(0x72, 0x05, 0x24, 0x00);
+    overlong[7] = 0xFF;
+    overlong[ZV_SENSE_AREA - 2] = 0x02;
+    overlong[ZV_SENSE_AREA - 1] = 0x06;
+    next = ScriptedOutcome{ZV_SS_ERR, 0, ZV_STATUS_CHKCOND, overlong};
+    Send(*device, 0x2A);
+    EXPECT_EQ(device->LastErrorText(), "ILLEGAL REQUEST (INVALID FIELD IN CDB)");
 }
 
 TEST_F(ProviderTest, AsynchronousCompletionIsAwaited)

@@ -21,12 +21,17 @@ echo readme > "$work/src/readme.txt"
 head -c 5000 /dev/zero > "$work/src/docs/zeros.bin"
 echo leaf > "$work/src/docs/deep/a file with a long name.txt"
 echo отчёт > "$work/src/Документы/отчёт.txt"
+mkdir -p "$work/src/1/2/3/4/5/6/7/8/9"
+echo deep > "$work/src/1/2/3/4/5/6/7/8/9/relocated.txt"
 genisoimage -quiet -J -input-charset utf-8 -o "$work/g.iso" "$work/src"
 genisoimage -quiet -input-charset utf-8 -o "$work/i.iso" "$work/src"
 xorriso -as mkisofs -quiet -J -o "$work/x.iso" "$work/src" 2>/dev/null
+# Rock Ridge without Joliet: POSIX names, continuation areas, relocations.
+genisoimage -quiet -R -input-charset utf-8 -o "$work/r.iso" "$work/src"
+xorriso -as mkisofs -quiet -R -o "$work/s.iso" "$work/src" 2>/dev/null
 "$cli" make-iso -o "$work/z.iso" "$work/src" >/dev/null
 # Seeds: the sessions from sector 16 on, cut after their directories.
-for image in g i x z; do
+for image in g i x r s z; do
   dd if="$work/$image.iso" of="$work/corpus/$image" bs=2048 skip=16 count=32 status=none
 done
 

@@ -136,7 +136,8 @@ void HandImage::Terminator(std::uint32_t sector)
 std::size_t HandImage::Put(std::uint32_t sector, std::size_t offset, const Record &record)
 {
     const std::size_t identifier = record.identifier.size();
-    const std::size_t length = 33 + identifier + (identifier % 2 == 0 ? 1 : 0);
+    const std::size_t padded = 33 + identifier + (identifier % 2 == 0 ? 1 : 0);
+    const std::size_t length = padded + record.systemUse.size();
     std::uint8_t *r = At(sector, offset);
     r[0] = static_cast<std::uint8_t>(length);
     for (int i = 0; i < 4; ++i) {
@@ -147,10 +148,11 @@ std::size_t HandImage::Put(std::uint32_t sector, std::size_t offset, const Recor
     }
     const std::uint8_t date[7] = {121, 3, 14, 15, 9, 26, 0}; // 14.03.2021 15:09:26
     std::memcpy(r + 18, date, 7);
-    r[25] = record.directory ? 2 : 0;
+    r[25] = static_cast<std::uint8_t>((record.directory ? 2 : 0) | (record.moreExtents ? 0x80 : 0));
     r[28] = 1;
     r[32] = static_cast<std::uint8_t>(identifier);
     std::memcpy(r + 33, record.identifier.data(), identifier);
+    std::memcpy(r + padded, record.systemUse.data(), record.systemUse.size());
     return offset + length;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -45,10 +46,18 @@ public:
     explicit HandImage(std::uint32_t sectors);
 
     struct Record {
+        Record(std::string identifier_, std::uint32_t extent_, std::uint32_t size_, bool directory_ = false,
+               bool moreExtents_ = false, std::string systemUse_ = {})
+            : identifier(std::move(identifier_)), extent(extent_), size(size_), directory(directory_),
+              moreExtents(moreExtents_), systemUse(std::move(systemUse_))
+        {
+        }
         std::string identifier; // raw identifier bytes
         std::uint32_t extent = 0;
         std::uint32_t size = 0;
         bool directory = false;
+        bool moreExtents = false;  // the file goes on in the next record
+        std::string systemUse;     // raw bytes after the identifier
     };
 
     // Volume descriptors: primary, Joliet (supplementary with "%/E") and

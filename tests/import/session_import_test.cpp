@@ -181,7 +181,7 @@ namespace {
 class NoTrackReader : public ImageDiscReader {
 public:
     using ImageDiscReader::ImageDiscReader;
-    std::optional<SessionTrack> Track(std::uint32_t) override { return std::nullopt; }
+    std::optional<SessionLayout> Session(std::uint32_t) override { return std::nullopt; }
 };
 
 } // namespace

@@ -41,6 +41,9 @@ randfile "$tree/.dotfile.rc" 7
 randfile "$tree/Same Prefix Folder One/x.txt" 11
 randfile "$tree/Same Prefix Folder Two/x.txt" 12
 : > "$tree/empty file.txt"
+# Names without an extension: every reader must show them without a dot.
+printf 'no extension\n' > "$tree/readme"
+printf 'all:\n' > "$tree/Makefile"
 : > "$tree/deep/l1/zero.bin"
 randfile "$tree/big random.bin" 3000001
 name100=$(printf 'N%.0s' $(seq 1 96)).txt
@@ -124,6 +127,7 @@ if grep -a -n -v -E '^([A-Z0-9_~!#$%&'"'"'()@^`{}-]{1,8}(\.[A-Z0-9_~!#$%&'"'"'()
   head -5 "$work/badnames" >&2
   fail "ISO 9660 identifiers outside 8.3 files and 13-character folders"
 fi
+grep -q -x 'README\.;1' "$work/isonames" || fail "the ISO 9660 name of readme is not README.;1"
 isoinfo -i "$image" -f > "$work/isopaths"
 sort "$work/isopaths" | uniq -d > "$work/dupes"
 [ -s "$work/dupes" ] && { head -3 "$work/dupes" >&2; fail "duplicate ISO 9660 paths"; }

@@ -60,6 +60,11 @@ expect_ok fault write-error 16
 expect_ok fault not-ready 30
 expect_status "fault: write error at 16"
 expect_status "fault: not ready"
+expect_ok fault close-error
+expect_ok fault flush-error
+expect_status "fault: every close of a track or session fails"
+expect_status "fault: every flush of the cache fails"
+expect_fail fault close-error 5
 expect_ok fault clear
 expect_fail bogus
 expect_fail

@@ -57,6 +57,49 @@ INSTANTIATE_TEST_SUITE_P(WriteOnceMedia, FinalizeTest,
                              return name;
                          });
 
+TEST_F(CliTest, RefusedCloseOrFlushEndsWithAWriterError)
+{
+    const fs::path source = MakeSourceFolder(folder_, "src", 95);
+    const std::pair<const char *, const char *> cases[] = {
+        {"close-error", "cd-r"}, {"close-error", "dvd-r"}, {"close-error", "dvd+r"}, {"close-error", "dvd-rw-ro"},
+        {"flush-error", "cd-rw"}, {"flush-error", "dvd-r"}, {"flush-error", "dvd+rw"}};
+    for (const auto &[fault, medium] : cases) {
+        Tool(std::string("insert ") + medium);
+        Tool(std::string("fault ") + fault);
+        int status = 0;
+        const std::string out = Cli("burn '" + source.string() + "'", status);
+        EXPECT_NE(status, 0) << fault << " on " << medium << ":\n" << out;
+        EXPECT_NE(out.find("Запись завершена с ошибкой: WRITER ERROR ["), std::string::npos)
+            << fault << " on " << medium << ":\n" << out;
+        EXPECT_EQ(out.find("Запись успешно завершена"), std::string::npos) << out;
+        Tool("fault clear");
+    }
+}
+
+TEST_F(CliTest, StoppedMakeIsoLeavesNoFile)
+{
+    // A large sparse file keeps the write going long enough to be stopped
+    // once its temporary file exists.
+    fs::create_directories(folder_ / "src" / "out");
+    MakeFile(folder_ / "src" / "large.bin", 1, 7);
+    fs::resize_file(folder_ / "src" / "large.bin", 3ull << 30);
+    const fs::path out = folder_ / "src" / "out";
+    for (const char *mode : {"", "--direct "}) {
+        const fs::path script = folder_ / "stop.sh";
+        std::ofstream(script) << ZELVANE_CLI << " make-iso " << mode << "-o '" << (out / "stopped.iso").string()
+                              << "' '" << (folder_ / "src" / "large.bin").string() << "' & pid=$!\n"
+                              << "for i in $(seq 1 400); do\n"
+                              << "  ls -A '" << out.string() << "' | grep -q '^\\.zelvane-' && break; sleep 0.02\n"
+                              << "done\n"
+                              << "kill -INT $pid; wait $pid; echo \"exit $?\"\n";
+        int status = 0;
+        const std::string output = Shell("bash '" + script.string() + "'", status);
+        EXPECT_NE(output.find("OPERATION ABORTED BY USER"), std::string::npos) << mode << output;
+        EXPECT_NE(output.find("exit 1"), std::string::npos) << mode << output;
+        EXPECT_TRUE(fs::is_empty(out)) << mode << output;
+    }
+}
+
 TEST_F(CliTest, TestWriteWritesAndClosesNothing)
 {
     Tool("insert dvd-r");

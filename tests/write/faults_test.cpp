@@ -109,3 +109,43 @@ TEST_F(WriteTest, EventsComeOnceThroughTheDispatcher)
     EXPECT_EQ(burner->BytesWritten.load(), burner->SectorsToWrite() * 2048);
     EXPECT_EQ(burner->CacheFillPercent(), 0);
 }
+
+TEST_F(WriteTest, OneWriteOrEraseAtATime)
+{
+    Tool("insert dvd+rw");
+    fs::create_directories(folder_ / "big");
+    MakeFile(folder_ / "big" / "data.bin", 24 * 1048576, 81);
+    BuildProject({folder_ / "big"});
+    std::vector<std::string> refusals;
+    burner->OnDebugMessage = [&](TSCSIDevice *, const std::string &message, std::uint8_t level) {
+        if (level == 4)
+            refusals.push_back(message);
+    };
+    bool eraseRefused = false;
+    burner->OnEraseDone = [&](TSarnixBurner *, bool withError) { eraseRefused = withError; };
+    const std::string text = RunWrite([&] {
+        const bool started = burner->BurnProject();
+        const std::vector<std::uint8_t> header = burner->HeaderBuffer();
+        // Everything else is refused while the write runs, and changes
+        // nothing the write streams.
+        EXPECT_FALSE(burner->BurnProject());
+        EXPECT_FALSE(burner->BurnImageFile((folder_ / "big" / "data.bin").string()));
+        EXPECT_EQ(burner->SaveImageFile((folder_ / "second.iso").string(), false), -1);
+        EXPECT_EQ(burner->SaveImageFile((folder_ / "third.iso").string(), true), -1);
+        EXPECT_FALSE(burner->Erase(1));
+        EXPECT_EQ(burner->HeaderBuffer(), header);
+        return started;
+    });
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(eraseRefused);
+    EXPECT_EQ(refusals, std::vector<std::string>(4, ">>> A WRITE IS ALREADY RUNNING"));
+    EXPECT_FALSE(fs::exists(folder_ / "second.iso"));
+    EXPECT_FALSE(fs::exists(folder_ / "third.iso"));
+    const fs::path back = ReadSession(0, "back");
+    std::string difference;
+    EXPECT_TRUE(SameTree(folder_ / "big", back / "big", difference)) << difference;
+
+    // Once the write has ended, the next one starts.
+    EXPECT_EQ(RunWrite([&] { return burner->SaveImageFile((folder_ / "after.iso").string(), false) == -1; }), "");
+    EXPECT_TRUE(fs::exists(folder_ / "after.iso"));
+}

@@ -3,8 +3,11 @@
 // once with its text.
 #include "WriteFixture.h"
 
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zelvane;
 
@@ -14,6 +17,16 @@ std::string ReadAll(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Files a write left in a folder under its temporary names.
+std::vector<std::string> LeftOvers(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".zelvane-", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
 }
 
 } // namespace
@@ -65,12 +78,22 @@ TEST_F(WriteTest, ImageWriteFailuresEndWithTheirText)
               "CAN'T OPEN FILE \"" + (source / "inner" / "large.bin").string() +
                   "\" OR FILE IS IN USES BY OTHER SOFTWARE");
     EXPECT_EQ(burner->LastSourceFile, (source / "inner" / "large.bin").string());
+    EXPECT_FALSE(fs::exists(folder_ / "x.iso"));
 
     MakeFile(source / "inner" / "large.bin", 1000, 5);
     BuildProject({source});
     MakeFile(source / "inner" / "large.bin", 900, 5);
     EXPECT_EQ(RunWrite([&] { return burner->SaveImageFile((folder_ / "x.iso").string(), false) == -1; }),
               "SOURCE FILE CHANGED WHILE WRITING: \"" + (source / "inner" / "large.bin").string() + "\"");
+    // A failed write leaves no image, and an image already there as it was.
+    EXPECT_FALSE(fs::exists(folder_ / "x.iso"));
+    MakeFile(folder_ / "x.iso", 5, 6);
+    BuildProject({source});
+    fs::remove(source / "one.bin");
+    EXPECT_NE(RunWrite([&] { return burner->SaveImageFile((folder_ / "x.iso").string(), false) == -1; }), "");
+    EXPECT_NE(RunWrite([&] { return burner->SaveImageFile((folder_ / "x.iso").string(), true) == -1; }), "");
+    EXPECT_EQ(fs::file_size(folder_ / "x.iso"), 5u);
+    EXPECT_EQ(LeftOvers(folder_), std::vector<std::string>{});
 }
 
 TEST_F(WriteTest, StoppingAnImageWriteEndsOnceWithTheStopText)
@@ -88,6 +111,10 @@ TEST_F(WriteTest, StoppingAnImageWriteEndsOnceWithTheStopText)
         });
         EXPECT_TRUE(text == "OPERATION ABORTED BY USER" || text.empty()) << text;
         stopped += text == "OPERATION ABORTED BY USER";
+        // A stopped write leaves no file at all; a finished one its image.
+        EXPECT_EQ(fs::exists(folder_ / "stop.iso"), text.empty()) << text;
+        EXPECT_EQ(LeftOvers(folder_), std::vector<std::string>{});
+        fs::remove(folder_ / "stop.iso");
     }
     EXPECT_GE(stopped, 3);
 }
@@ -105,4 +132,28 @@ TEST_F(WriteTest, StoppingAnotherBurnerLeavesThisWriteRunning)
     });
     EXPECT_EQ(text, "");
     EXPECT_EQ(fs::file_size(folder_ / "kept.iso"), std::uintmax_t(burner->SectorsToWrite()) * 2048);
+}
+
+TEST_F(WriteTest, ASourceThatGivesNothingEndsTheWaitForTheCache)
+{
+    // A named pipe nobody writes to: opening it for reading never returns.
+    const fs::path pipe = folder_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    burner->ClearProject(65535, 8191);
+    TSearchRecord record;
+    record.Name = "pipe.bin";
+    record.Attr = faArchive;
+    record.Size = 100000;
+    ASSERT_EQ(burner->AddFileEntry(burner->Tree().Root(), record, 0, 0, pipe.string()), 1);
+    burner->CacheStallLimitMs = 300;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunWrite([&] { return burner->SaveImageFile((folder_ / "pipe.iso").string(), false) == -1; }),
+              "READ-AHEAD CACHE DID NOT START");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_FALSE(fs::exists(folder_ / "pipe.iso"));
+    // The cache thread still waits in the open; a writer that comes and goes
+    // lets it end.
+    const int writer = ::open(pipe.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    ::close(writer);
 }

@@ -112,6 +112,8 @@ void write10(CommandContext &ctx)
 void synchronizeCache(CommandContext &ctx)
 {
     DriveState &state = ctx.state;
+    if (state.faults.flushError)
+        sense::writeError();
     drainBuffer(state, ctx.now);
     const int64_t duration = flushDurationMs(state);
     if (sessionAtOnce(state))

@@ -32,6 +32,8 @@ void closeTrackSession(CommandContext &ctx)
     DriveState &state = ctx.state;
     Disc &disc = state.disc;
     requireRecordable(disc);
+    if (state.faults.closeError)
+        sense::sessionFixationError();
     const uint8_t function = ctx.at(2) & 0x07;
     const uint32_t track = ctx.be16(4);
     if (disc.recording() == Recording::Overwritable) {

@@ -168,6 +168,10 @@ std::string DriveState::serialize() const
     out << "attention " << unitAttention << ' ' << static_cast<int>(mediaEvent) << '\n';
     if (!cueSheet.empty())
         out << "cue_sheet " << hex(cueSheet.data(), cueSheet.size()) << ' ' << cueNext << '\n';
+    if (faults.closeError)
+        out << "fault_close_error 1\n";
+    if (faults.flushError)
+        out << "fault_flush_error 1\n";
     return out.str();
 }
 
@@ -260,6 +264,10 @@ DriveState DriveState::parse(const std::string &text)
             std::string digits;
             in >> digits >> state.cueNext;
             ok = parseHex(digits, state.cueSheet);
+        } else if (key == "fault_close_error") {
+            in >> state.faults.closeError;
+        } else if (key == "fault_flush_error") {
+            in >> state.faults.flushError;
         }
         if (!ok || in.fail())
             malformed(line);

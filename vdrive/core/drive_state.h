@@ -35,6 +35,8 @@ struct Faults {
     std::vector<uint8_t> hangOpcodes;
     int64_t busyUntilMs = 0;
     int64_t notReadyUntilMs = 0;
+    bool closeError = false; // every CLOSE TRACK/SESSION fails
+    bool flushError = false; // every SYNCHRONIZE CACHE fails
 };
 
 enum class SpeedMode { Fast, Realtime };

@@ -59,6 +59,8 @@ inline constexpr uint8_t kDataProtect = 0x07;
 [[noreturn]] inline void illegalModeForTrack() { fail(kIllegalRequest, 0x64, 0x00); }
 [[noreturn]] inline void writeProtected() { fail(kDataProtect, 0x27, 0x00); }
 [[noreturn]] inline void unrecoveredReadError() { fail(kMediumError, 0x11, 0x00); }
+[[noreturn]] inline void writeError() { fail(kMediumError, 0x0C, 0x00); }
+[[noreturn]] inline void sessionFixationError() { fail(kMediumError, 0x72, 0x00); }
 } // namespace sense
 
 } // namespace zelvane::vdrive

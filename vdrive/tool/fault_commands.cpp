@@ -1,4 +1,4 @@
-// fault write-error/read-error/busy/not-ready/hang/clear.
+// fault write-error/read-error/busy/not-ready/hang/close-error/flush-error/clear.
 #include "core/clock.h"
 #include "tool/tool_command.h"
 
@@ -24,6 +24,8 @@ constexpr FaultKind kFaultKinds[] = {
     {"busy", "SECONDS", "every command ends with the status BUSY for SECONDS"},
     {"not-ready", "SECONDS", "the drive reports \"not ready\" for SECONDS"},
     {"hang", "OPCODE", "commands with the operation code OPCODE never complete"},
+    {"close-error", "", "CLOSE TRACK/SESSION is refused (session fixation error)"},
+    {"flush-error", "", "SYNCHRONIZE CACHE is refused (write error)"},
     {"clear", "", "remove every fault"},
 };
 
@@ -87,6 +89,12 @@ void fault(const Arguments &args, const StateStore &store)
         } else if (kind == "hang") {
             requireCount(args, 2, 2);
             faults.hangOpcodes.push_back(static_cast<uint8_t>(parseNumber(args[1], "opcode", 0xFF)));
+        } else if (kind == "close-error") {
+            requireCount(args, 1, 1);
+            faults.closeError = true;
+        } else if (kind == "flush-error") {
+            requireCount(args, 1, 1);
+            faults.flushError = true;
         } else if (kind == "clear") {
             requireCount(args, 1, 1);
             faults = Faults{};

@@ -102,6 +102,10 @@ void status(const Arguments &args, const StateStore &store)
         std::cout << "fault: busy for " << (f.busyUntilMs - now) / 1000.0 << " s\n";
     if (now < f.notReadyUntilMs)
         std::cout << "fault: not ready for " << (f.notReadyUntilMs - now) / 1000.0 << " s\n";
+    if (f.closeError)
+        std::cout << "fault: every close of a track or session fails\n";
+    if (f.flushError)
+        std::cout << "fault: every flush of the cache fails\n";
 }
 
 } // namespace
